@@ -1,0 +1,43 @@
+#include "app/ControllerApp.h"
+
+#include <QStyle>
+#include <QStyleFactory>
+
+#include "config/ConfigKeys.h"
+#include "platform/ExecutableDir.h"
+#include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
+#include "platform/SingleInstance.h"
+#include "ui/AppIcon.h"
+#include "ui/ControllerDlg.h"
+#include "ui/DialogBuilder.h"
+
+using namespace zenko;
+
+namespace {
+// The same name is the configuration section.
+const QString kInstanceName = QStringLiteral("ZENKO");
+} // namespace
+
+CControllerApp::CControllerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("zenko"));
+    setWindowIcon(ui::AppIcon());
+    // The dialogs were laid out for the classic look, with group captions on the frame line.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
+        setStyle(classic);
+    }
+    // Message boxes and menus need the Japanese font as much as the dialogs do.
+    setFont(ui::DialogFont());
+}
+
+int CControllerApp::InitInstance() {
+    const platform::SingleInstance instance(kInstanceName);
+    if (!instance.acquired()) {
+        return 0;
+    }
+    platform::ProfileFile profile(platform::ExecutableDirectory() + config::kFileName);
+    platform::MessageBoxSink messages;
+    CControllerDlg dialog(profile, messages);
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,94 @@
+#include "ui/MainWindowTemplate.h"
+
+#include <array>
+
+namespace zenko::ui {
+
+namespace {
+
+using K = ControlKind;
+
+// Creation order is the tab order; positions are x, y, width, height in dialog units.
+constexpr std::array<ControlSpec, 59> kControls{{
+    {1017, K::PushButton, "開始", 356, 126, 50, 19},
+    {1019, K::PushButton, "停止", 356, 156, 50, 18},
+    {1022, K::PushButton, "終了", 356, 186, 50, 16},
+    {kNoId, K::Label, "バイナリー設定値受信ポート", 18, 11, 94, 9},
+    {1030, K::Edit, "", 122, 11, 32, 12, "バイナリー設定値受信ポート"},
+    {kNoId, K::Label, "PICNIC IP", 18, 29, 39, 10},
+    {1000, K::ComboDropDown, "", 62, 29, 67, 58, "PICNIC IP"},
+    {kNoId, K::Label, "PORT", 143, 29, 19, 8},
+    {1001, K::Edit, "", 162, 29, 40, 12, "PICNIC PORT"},
+    {kNoId, K::Label, "制御周期（秒）", 218, 29, 49, 11},
+    {1002, K::Edit, "", 267, 29, 26, 12, "制御周期（秒）"},
+    {kNoId, K::GroupBox, "現在値", 7, 49, 195, 43},
+    {kNoId, K::Label, "方位角（度）", 13, 60, 39, 10},
+    {kNoId, K::Label, "仰角（度）", 15, 78, 34, 10},
+    {1003, K::Edit, "", 52, 58, 43, 12, "現在値 方位角（度）"},
+    {1004, K::Edit, "", 52, 77, 43, 12, "現在値 仰角（度）"},
+    {kNoId, K::Label, "方位角電圧（Ｖ）", 102, 60, 52, 11},
+    {kNoId, K::Label, "仰角電圧（Ｖ）", 102, 78, 52, 11},
+    {1023, K::Edit, "", 154, 60, 43, 12, "現在値 方位角電圧（Ｖ）"},
+    {1024, K::Edit, "", 154, 78, 43, 12, "現在値 仰角電圧（Ｖ）"},
+    {kNoId, K::GroupBox, "偏差値", 202, 50, 98, 42},
+    {kNoId, K::Label, "方位角（度）", 212, 60, 39, 10},
+    {kNoId, K::Label, "仰角(度）", 213, 78, 30, 13},
+    {1005, K::Edit, "", 258, 60, 35, 12, "偏差値 方位角（度）"},
+    {1006, K::Edit, "", 258, 78, 35, 12, "偏差値 仰角(度）"},
+    {kNoId, K::GroupBox, "制御値", 306, 25, 77, 85},
+    {kNoId, K::Label, "方位角", 313, 51, 24, 9},
+    {1025, K::Edit, "", 343, 40, 40, 12, "制御値 方位角 正偏差"},
+    {1007, K::Edit, "", 343, 54, 40, 12, "制御値 方位角 負偏差"},
+    {kNoId, K::Label, "仰角", 313, 84, 16, 16},
+    {1008, K::Edit, "", 343, 78, 40, 12, "制御値 仰角 正偏差"},
+    {1026, K::Edit, "", 343, 92, 40, 12, "制御値 仰角 負偏差"},
+    {1027, K::GroupBox, "出力", 390, 29, 29, 86},
+    {1028, K::CheckBox, "", 390, 46, 14, 14, "出力 方位角"},
+    {1029, K::CheckBox, "", 392, 87, 14, 10, "出力 仰角"},
+    {kNoId, K::GroupBox, "選択", 7, 99, 27, 161},
+    {1066, K::RadioButton, "", 13, 129, 13, 13, "選択 ローカル１設定値"},
+    {1015, K::RadioButton, "", 13, 178, 11, 15, "選択 ローカル設定値"},
+    {1016, K::RadioButton, "", 13, 231, 11, 12, "選択 リモート設定値"},
+    {kNoId, K::GroupBox, "ローカル１設定値", 46, 98, 116, 61},
+    {1063, K::ReadOnlyEdit, "", 70, 110, 92, 12, "ローカル１設定値 名称"},
+    {kNoId, K::Label, "方位角（度）", 56, 131, 39, 8},
+    {kNoId, K::Label, "仰角（度）", 57, 145, 32, 8},
+    {1064, K::ReadOnlyEdit, "", 102, 125, 52, 12, "ローカル１設定値 方位角（度）"},
+    {1065, K::ReadOnlyEdit, "", 102, 142, 52, 12, "ローカル１設定値 仰角（度）"},
+    {kNoId, K::Label, "方位角（度）", 56, 178, 39, 11},
+    {1009, K::Edit, "", 102, 175, 42, 12, "ローカル設定値 方位角（度）"},
+    {1013, K::UpDown, "", 143, 172, 11, 15, "ローカル設定値 方位角（度） 増減"},
+    {kNoId, K::Label, "仰角（度）", 54, 193, 32, 10},
+    {1010, K::Edit, "", 102, 191, 41, 12, "ローカル設定値 仰角（度）"},
+    {1014, K::UpDown, "", 143, 189, 11, 13, "ローカル設定値 仰角（度） 増減"},
+    {kNoId, K::GroupBox, "リモート設定値", 44, 217, 118, 43},
+    {kNoId, K::Label, "方位角(度）", 49, 228, 40, 11},
+    {1011, K::Edit, "", 102, 227, 52, 12, "リモート設定値 方位角(度）"},
+    {kNoId, K::Label, "仰角(度）", 52, 243, 30, 11},
+    {1012, K::Edit, "", 102, 239, 52, 12, "リモート設定値 仰角(度）"},
+    {kNoId, K::GroupBox, "ローカル設定値", 45, 165, 117, 43},
+    {kNoId, K::Label, "アスキー設定値受信ポート", 172, 11, 86, 10},
+    {1070, K::Edit, "", 266, 11, 27, 12, "アスキー設定値受信ポート"},
+}};
+
+// The template's caption; initialisation replaces it with the run-time title.
+constexpr DialogTemplate kMainWindow{102, "ZENKO", 426, 267, kControls};
+
+// The first caption ends in an ideographic space, as designed.
+constexpr std::array<MenuCommand, 3> kMenu{{
+    {cmd::Settings, "初期設定　"},
+    {cmd::CalPoint1, "校正－１"},
+    {cmd::CalPoint2, "校正－２"},
+}};
+
+} // namespace
+
+const DialogTemplate& MainWindowTemplate() {
+    return kMainWindow;
+}
+
+std::span<const MenuCommand> MainWindowMenu() {
+    return kMenu;
+}
+
+} // namespace zenko::ui
