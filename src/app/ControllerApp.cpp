@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "ui/AppIcon.h"
 #include "ui/ControllerDlg.h"
 #include "ui/DialogBuilder.h"
@@ -38,6 +39,9 @@ int CControllerApp::InitInstance() {
     platform::ProfileFile profile(platform::ExecutableDirectory() + config::kFileName);
     platform::MessageBoxSink messages;
     CControllerDlg dialog(profile, messages);
+    platform::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &platform::TerminationSignals::received, &dialog,
+                     &CControllerDlg::OnTerminationRequest);
     dialog.exec();
     return 0;
 }

@@ -1,9 +1,153 @@
+#include <QCoreApplication>
+
+#include "core/StartChecks.h"
+#include "device/BoardProtocol.h"
+#include "platform/MessageBox.h"
 #include "ui/ControllerDlg.h"
+
+using namespace zenko;
+
+namespace {
+
+const QString kAnyAddress = QStringLiteral("0.0.0.0");
+
+// The six commands that set the board's I/O directions; the third bytes 4 to 7 of the last four
+// are the bit positions of the four relay bits.
+constexpr std::uint8_t kIoDirections[6][3] = {{1, 5, 0}, {1, 5, 1}, {2, 6, 4},
+                                              {2, 6, 5}, {2, 6, 6}, {2, 6, 7}};
+
+} // namespace
+
+std::array<CControllerDlg::BoardSocket, 5> CControllerDlg::BoardSockets() {
+    return {{{&m_sockAzAdc, QStringLiteral("Get Az ADC socket creation error !")},
+             {&m_sockElAdc, QStringLiteral("Get El ADC socket creation error !")},
+             {&m_sockIoDir, QStringLiteral("Set IO direction socket creation error !")},
+             {&m_sockAzControl, QStringLiteral("Az control socket creation error !")},
+             {&m_sockElControl, QStringLiteral("El control socket creation error !")}}};
+}
+
+void CControllerDlg::CloseSocket(core::ControllerSocket& socket) {
+    socket.Close();
+    socket.m_bOpen = false;
+}
+
+bool CControllerDlg::OpenReceiver(core::ControllerSocket& socket, std::int16_t port,
+                                  const QString& creationError) {
+    m_addrRecvBind = core::Ipv4SocketAddress{};
+    // A receiver that an aborted Start left open is made anew, so that Start succeeds as soon
+    // as whatever stopped it is gone.
+    socket.Close();
+    if (!socket.Create(static_cast<std::uint16_t>(port), platform::DatagramSocket::kAllEvents,
+                       kAnyAddress)) {
+        m_messages.show(this, creationError);
+        return false;
+    }
+    socket.m_bOpen = true;
+    return true;
+}
+
+void CControllerDlg::OnStart() {
+    // A refused field has shown its message; Start goes on with the values held.
+    ReadControls();
+
+    const core::StartCheck check = core::CheckLinkSettings(
+        {m_nBinPort, m_nAscPort, m_strPicnicIp, m_nPicnicPort, m_nControlInterval});
+    if (check.failure) {
+        m_messages.show(this, *check.failure);
+        return;
+    }
+    m_dwPicnicIp = check.picnicIp;
+
+    m_dAzVolt = 0.0;
+    m_dElVolt = 0.0;
+    OnAzOutClicked();
+    OnElOutClicked();
+
+    if (m_nBinPort > 0 &&
+        !OpenReceiver(m_sockBin, m_nBinPort,
+                      QStringLiteral("Binary Set Value receiving socket creation error !"))) {
+        return;
+    }
+    if (m_nAscPort > 0 &&
+        !OpenReceiver(m_sockAsc, m_nAscPort,
+                      QStringLiteral("Ascii Set Value receiving socket creation error !"))) {
+        return;
+    }
+    for (const auto& [socket, creationError] : BoardSockets()) {
+        m_addrBoardBind = core::Ipv4SocketAddress{};
+        if (!socket->Create(0, platform::DatagramSocket::kAllEvents, kAnyAddress)) {
+            m_messages.show(this, creationError);
+        }
+        // Set even on failure: the link runs, and every send on this socket fails silently.
+        socket->m_bOpen = true;
+    }
+
+    m_addrPicnic = {m_dwPicnicIp, static_cast<std::uint16_t>(m_nPicnicPort)};
+    for (const auto& command : kIoDirections) {
+        SendIoDirectionCommand(command[0], command[1], command[2]);
+    }
+    SendAdcRequest(device::kAzAdcChannel, 0);
+    SendAdcRequest(device::kElAdcChannel, 0);
+    m_bAdcRequested = true;
+    m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
+    m_bRunning = true;
+    EnableButtonsForLink(true);
+}
+
+void CControllerDlg::OnStop() {
+    for (unsigned id : {core::TIMER_CONTROL, core::TIMER_AZ_PULSE, core::TIMER_EL_PULSE}) {
+        m_timers.killTimer(id);
+    }
+    CloseSocket(m_sockBin);
+    CloseSocket(m_sockAsc);
+    SendRelayCommand(core::AxisAz, 0, 0);
+    SendRelayCommand(core::AxisEl, 0, 0);
+    for (const auto& board : BoardSockets()) {
+        CloseSocket(*board.socket);
+    }
+    m_bRunning = false;
+    EnableButtonsForLink(false);
+}
+
+void CControllerDlg::CloseLinkForExit() {
+    for (core::ControllerSocket* socket : std::initializer_list<core::ControllerSocket*>{
+             &m_sockBin, &m_sockAsc, &m_sockAzAdc, &m_sockElAdc, &m_sockIoDir}) {
+        if (socket->m_bOpen) {
+            socket->Close();
+        }
+    }
+    if (m_sockAzControl.m_bOpen) {
+        SendRelayCommand(core::AxisAz, 0, 0);
+        m_sockAzControl.Close();
+    }
+    if (m_sockElControl.m_bOpen) {
+        SendRelayCommand(core::AxisEl, 0, 0);
+        m_sockElControl.Close();
+    }
+}
 
 // The window ends only through a read of its fields that succeeds, so that a refused field
 // keeps it open for the operator to correct.
 void CControllerDlg::OnExit() {
+    CloseLinkForExit();
     if (ReadControls()) {
         done(QDialog::Accepted);
     }
+}
+
+void CControllerDlg::ExitSafely() {
+    if (m_bRunning) {
+        OnStop();
+    }
+    OnExit();
+}
+
+void CControllerDlg::OnTerminationRequest() {
+    if (m_bRunning) {
+        OnStop();
+    }
+    CloseLinkForExit();
+    done(QDialog::Rejected);
+    // Also ends a message box or dialog that is open over the window.
+    QCoreApplication::exit(0);
 }

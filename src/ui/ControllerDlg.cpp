@@ -28,7 +28,12 @@ CControllerDlg::CControllerDlg(platform::ProfileFile& profile, platform::Message
     OnInitDialog();
 }
 
-CControllerDlg::~CControllerDlg() = default;
+// However the window goes, an axis must not be left driving into its end stop.
+CControllerDlg::~CControllerDlg() {
+    if (m_bRunning) {
+        OnStop();
+    }
+}
 
 void CControllerDlg::BuildWindow() {
     // A top-level window of its own (taskbar button), fixed size, minimisable, not maximisable.
@@ -74,10 +79,19 @@ void CControllerDlg::BuildWindow() {
     }
     connect(m_controls.get<QRadioButton>(ui::ctl::RadioRemote), &QRadioButton::clicked, this,
             &CControllerDlg::OnRemoteClicked);
+    connect(m_controls.get<QCheckBox>(ui::ctl::AzOut), &QCheckBox::clicked, this,
+            &CControllerDlg::OnAzOutClicked);
+    connect(m_controls.get<QCheckBox>(ui::ctl::ElOut), &QCheckBox::clicked, this,
+            &CControllerDlg::OnElOutClicked);
+    connect(m_controls.get<QPushButton>(ui::ctl::Start), &QPushButton::clicked, this,
+            &CControllerDlg::OnStart);
+    connect(m_controls.get<QPushButton>(ui::ctl::Stop), &QPushButton::clicked, this,
+            &CControllerDlg::OnStop);
     connect(m_controls.get<QPushButton>(ui::ctl::Exit), &QPushButton::clicked, this,
             &CControllerDlg::OnExit);
-    auto* quit = new QShortcut(QKeySequence::Quit, this);
-    connect(quit, &QShortcut::activated, this, &CControllerDlg::OnExit);
+    // Spelled out: the platform themes that leave the standard Quit binding empty.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &CControllerDlg::ExitSafely);
 }
 
 void CControllerDlg::ShowState() {
@@ -122,5 +136,5 @@ void CControllerDlg::OnControlIntervalTextChanged(const QString& text) {
 }
 
 void CControllerDlg::reject() {
-    OnExit();
+    ExitSafely();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include <QDialog>
 
 #include "core/ControllerState.h"
+#include "core/Sockets.h"
 #include "platform/WindowTimers.h"
+#include "setvalue/SetValueCodec.h"
 #include "ui/DialogBuilder.h"
 
 class QMenuBar;
@@ -45,13 +48,50 @@ public:
     void OnSelectorClicked();
     void OnRemoteClicked();
 
-    // --- core/RunControl.cpp: leaving the program
+    // --- core/RunControl.cpp: starting, stopping and leaving
+    void OnStart();
+    void OnStop();
     void OnExit();
+    // Every other way out (Escape, the close box, Ctrl+Q) switches the relays off first.
+    void ExitSafely();
+    // A termination signal ends the program whatever the fields hold, relays off first.
+    void OnTerminationRequest();
 
-    // --- core/ControlCycle.cpp: every timer message of the window
+    // --- core/ControlCycle.cpp: every timer message of the window, the output enables
     void OnTimer(unsigned id);
+    void OnAzOutClicked();
+    void OnElOutClicked();
+
+    // --- core/CalibrationUpdate.cpp: a new calibration point from its dialog
+    void ApplyCalibrationPoint(int point, const QString& azAngle, const QString& elAngle,
+                               const QString& azVolt, const QString& elVolt);
+
+    // --- device/BoardLink.cpp: the board's datagrams
+    std::uint16_t SendIoDirectionCommand(std::uint8_t first, std::uint8_t second,
+                                         std::uint8_t third);
+    std::uint16_t SendRelayCommand(std::int32_t axis, std::uint8_t increaseOn,
+                                   std::uint8_t decreaseOn);
+    std::uint16_t SendAdcRequest(std::uint8_t channel, std::uint8_t third);
+    void OnReceiveAzAdc();
+    void OnReceiveElAdc();
+    void OnReceiveIoDir();
+    void OnReceiveAzControl();
+    void OnReceiveElControl();
+
+    // --- setvalue/SetValueHandlers.cpp: remote set values
+    void OnReceiveBinSetValue();
+    void OnReceiveAscSetValue();
 
     zenko::platform::WindowTimers& timers() { return m_timers; }
+
+    // The seven sockets, the last members of the state, in its declaration order.
+    zenko::core::CAscSetValueSocket m_sockAsc;
+    zenko::core::CElControlSocket m_sockElControl;
+    zenko::core::CAzControlSocket m_sockAzControl;
+    zenko::core::CIoDirSocket m_sockIoDir;
+    zenko::core::CElAdcSocket m_sockElAdc;
+    zenko::core::CAzAdcSocket m_sockAzAdc;
+    zenko::core::CBinSetValueSocket m_sockBin;
 
 protected:
     // Escape and the close box take the Exit steps rather than ending the window behind them.
@@ -60,6 +100,20 @@ protected:
 private:
     void BuildWindow();
     void OnControlIntervalTextChanged(const QString& text);
+    struct BoardSocket {
+        zenko::core::ControllerSocket* socket;
+        QString creationError;
+    };
+    std::array<BoardSocket, 5> BoardSockets();
+    bool OpenReceiver(zenko::core::ControllerSocket& socket, std::int16_t port,
+                      const QString& creationError);
+    void CloseSocket(zenko::core::ControllerSocket& socket);
+    void CloseLinkForExit();
+    void ReceiveAdcReply(zenko::core::ControllerSocket& socket, double& volts);
+    void AnswerSetValueRequest(zenko::core::ControllerSocket& socket,
+                               zenko::setvalue::SetValues (*parse)(QByteArrayView),
+                               QByteArray (*reply)(const zenko::setvalue::Position&));
+    void RunControlStep();
 
     zenko::platform::ProfileFile& m_profile;
     zenko::platform::MessageSink& m_messages;

@@ -32,6 +32,11 @@ bool CControllerDlg::OnInitDialog() {
 
     ShowState();
     setWindowIcon(m_hIcon);
+    for (core::ControllerSocket* socket : std::initializer_list<core::ControllerSocket*>{
+             &m_sockBin, &m_sockAzAdc, &m_sockElAdc, &m_sockIoDir, &m_sockAzControl,
+             &m_sockElControl, &m_sockAsc}) {
+        socket->SetOwner(this);
+    }
 
     m_nBinPort = config::LowSigned16(readInt(key::BinPort, defaults::BinPort));
     m_nAscPort = config::LowSigned16(readInt(key::AscPort, defaults::AscPort));

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/DatagramSocket.h"
+
+class CControllerDlg;
+
+namespace zenko::core {
+
+// The seven sockets of the link. Their only work is to hand each read notification that
+// carries no error to one handler of the window; every other behaviour is the platform
+// socket's.
+class ControllerSocket : public platform::DatagramSocket {
+    Q_OBJECT
+public:
+    using Handler = void (CControllerDlg::*)();
+
+    bool m_bOpen = false;
+    CControllerDlg* m_pOwner = nullptr;
+
+    void SetOwner(CControllerDlg* owner) { m_pOwner = owner; }
+
+protected:
+    explicit ControllerSocket(Handler handler) : m_handler(handler) {}
+    void OnReceive(int errorCode) override;
+
+private:
+    Handler m_handler;
+};
+
+class CBinSetValueSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CBinSetValueSocket();
+};
+
+class CAscSetValueSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CAscSetValueSocket();
+};
+
+class CAzAdcSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CAzAdcSocket();
+};
+
+class CElAdcSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CElAdcSocket();
+};
+
+class CIoDirSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CIoDirSocket();
+};
+
+class CAzControlSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CAzControlSocket();
+};
+
+class CElControlSocket final : public ControllerSocket {
+    Q_OBJECT
+public:
+    CElControlSocket();
+};
+
+} // namespace zenko::core

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace zenko::platform {
+
+// SIGTERM, SIGINT and SIGHUP delivered as a Qt signal on the user-interface thread, so that the
+// program can switch the relays off before it ends. The handler only writes to a pipe; the
+// work happens in the event loop. One instance per process.
+class TerminationSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+signals:
+    void received(int signalNumber);
+
+private:
+    void drain();
+
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+} // namespace zenko::platform

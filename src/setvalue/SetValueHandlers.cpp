@@ -1,0 +1,38 @@
+#include "platform/Formats.h"
+#include "setvalue/SetValueCodec.h"
+#include "ui/ControllerDlg.h"
+
+using namespace zenko;
+
+// Both services: store what the request carries, select the targets again, answer the sender
+// with the position as it stands, and show only when the answer went out.
+void CControllerDlg::AnswerSetValueRequest(core::ControllerSocket& socket,
+                                           setvalue::SetValues (*parse)(QByteArrayView),
+                                           QByteArray (*reply)(const setvalue::Position&)) {
+    const auto request = socket.ReceiveFrom();
+    if (!request) {
+        return;
+    }
+    const setvalue::SetValues values = parse(request->bytes);
+    if (values.azimuth) {
+        m_dRemoteSetAz = *values.azimuth;
+    }
+    if (values.elevation) {
+        m_dRemoteSetEl = *values.elevation;
+    }
+    m_strRemoteSetAz = platform::FormatAngle(m_dRemoteSetAz);
+    m_strRemoteSetEl = platform::FormatAngle(m_dRemoteSetEl);
+    SelectTarget(m_nSelector);
+    const setvalue::Position position{m_dAzAngle, m_dElAngle, m_dAzVolt, m_dElVolt};
+    if (socket.SendTo(reply(position), request->senderAddress, request->senderPort)) {
+        ShowState();
+    }
+}
+
+void CControllerDlg::OnReceiveBinSetValue() {
+    AnswerSetValueRequest(m_sockBin, setvalue::ParseBinaryRequest, setvalue::BuildBinaryReply);
+}
+
+void CControllerDlg::OnReceiveAscSetValue() {
+    AnswerSetValueRequest(m_sockAsc, setvalue::ParseAsciiRequest, setvalue::BuildAsciiReply);
+}

@@ -1,0 +1,329 @@
+#include <QCheckBox>
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "support/LinkFixture.h"
+#include "ui/MainWindowTemplate.h"
+
+using namespace zenko;
+using test::LinkFixture;
+
+namespace {
+
+const QByteArray kAzOff = "030601cf00";
+const QByteArray kElOff = "0306013f00";
+const QByteArray kAzIncrease = "030601cf10";
+const QByteArray kAzDecrease = "030601cf20";
+
+picnic::SimulatorOptions Board(double azimuth, double elevation, double speed = 10) {
+    picnic::SimulatorOptions options;
+    options.model.azimuth.startAngle = azimuth;
+    options.model.elevation.startAngle = elevation;
+    options.model.azimuth.speed = speed;
+    options.model.elevation.speed = speed;
+    return options;
+}
+
+// The Local source with whole-degree targets.
+QByteArray LocalTarget(int azimuth, int elevation) {
+    return "Local_Remote_Selector=2\nLocal_Set_Az_Ang=" + QByteArray::number(azimuth) +
+           "\nLocal_Set_El_Ang=" + QByteArray::number(elevation) + "\n";
+}
+
+// Relay commands for one axis (by mask byte) after the start-up datagrams.
+QList<QByteArray> RelayCommands(const LinkFixture& link, const QByteArray& maskHex) {
+    QList<QByteArray> relays;
+    for (const QByteArray& hex : link.commandsHex()) {
+        if (hex.startsWith("030601" + maskHex)) {
+            relays << hex;
+        }
+    }
+    return relays;
+}
+
+} // namespace
+
+class LinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startSendsTheStartUpDatagramsInOrder();
+    void startStopStartRepeatsThem();
+    void fullDrivesBothWays_data();
+    void fullDrivesBothWays();
+    void deadBandSwitchesTheAxisOff();
+    void shortenedPulseEndsWithItsOffCommand();
+    void stopSwitchesBothAxesOff();
+    void everyWayOutSwitchesTheRelaysOffFirst_data();
+    void everyWayOutSwitchesTheRelaysOffFirst();
+    void clearingAnOutputWhileRunningSwitchesItOffAtOnce();
+    void adcReplyFromAForeignAddressIsIgnored();
+    void abortedStartCanBeRepeatedOnceTheCauseIsGone();
+    void startChecksRefuseBadSettings();
+    void closedLoopSettlesWithinTheDeadBand();
+};
+
+void LinkTest::startSendsTheStartUpDatagramsInOrder() {
+    LinkFixture link(Board(0, 0));
+    link.dlg().OnStart();
+    QVERIFY(link.dlg().m_bRunning);
+    QVERIFY(link.waitForCommands(8));
+    const QList<QByteArray> expected{"010500", "010501", "020604", "020605",
+                                     "020606", "020607", "048100", "048900"};
+    QCOMPARE(link.commandsHex().mid(0, 8), expected);
+    const auto& commands = link.board.commands();
+    // Each ADC request leaves from its own socket, distinct from the I/O-direction socket.
+    QVERIFY(commands[6].sourcePort != commands[7].sourcePort);
+    QVERIFY(commands[0].sourcePort != commands[6].sourcePort);
+    QVERIFY(commands[0].sourcePort != commands[7].sourcePort);
+    QVERIFY(link.window->messages.messages.isEmpty());
+    QVERIFY(!link.dlg().controls().find(ui::ctl::Start)->isEnabled());
+    QVERIFY(link.dlg().controls().find(ui::ctl::Stop)->isEnabled());
+    QVERIFY(!link.dlg().controls().find(ui::ctl::Exit)->isEnabled());
+    QCOMPARE(link.dlg().timers().period(core::TIMER_CONTROL), 500);
+    link.dlg().OnStop();
+}
+
+void LinkTest::startStopStartRepeatsThem() {
+    LinkFixture link(Board(0, 0));
+    link.dlg().OnStart();
+    QVERIFY(link.waitForCommands(8));
+    link.dlg().OnStop();
+    QVERIFY(link.waitForCommands(10));
+    link.board.clearCommands();
+    link.dlg().OnStart();
+    QVERIFY(link.waitForCommands(8));
+    QCOMPARE(link.commandsHex().mid(0, 8),
+             (QList<QByteArray>{"010500", "010501", "020604", "020605", "020606", "020607",
+                                "048100", "048900"}));
+    link.dlg().OnStop();
+}
+
+void LinkTest::fullDrivesBothWays_data() {
+    QTest::addColumn<double>("boardAzimuth");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("negativeDrive");
+    QTest::addColumn<int>("positiveDrive");
+    QTest::newRow("below the target: increase") << 20.0 << 100 << kAzIncrease << 1000 << 0;
+    QTest::newRow("above the target: decrease") << 150.0 << 40 << kAzDecrease << 0 << 1000;
+}
+
+void LinkTest::fullDrivesBothWays() {
+    QFETCH(double, boardAzimuth);
+    QFETCH(int, target);
+    QFETCH(QByteArray, command);
+    QFETCH(int, negativeDrive);
+    QFETCH(int, positiveDrive);
+    LinkFixture link(Board(boardAzimuth, 0, 0), LocalTarget(target, 0));
+    link.dlg().OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
+    QCOMPARE(RelayCommands(link, "cf").first(), command);
+    QCOMPARE(RelayCommands(link, "3f").first(), kElOff);
+    QCOMPARE(link.dlg().m_nAzDriveNeg, negativeDrive);
+    QCOMPARE(link.dlg().m_nAzDrivePos, positiveDrive);
+    QCOMPARE(link.window->text(ui::ctl::AzDriveNeg), QString::number(negativeDrive));
+    // A full drive has no pulse timer: nothing ends it before the next control step.
+    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_AZ_PULSE));
+    link.dlg().OnStop();
+}
+
+void LinkTest::deadBandSwitchesTheAxisOff() {
+    LinkFixture link(Board(90.3, 45, 0), LocalTarget(90, 45));
+    link.dlg().OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
+    QCOMPARE(RelayCommands(link, "cf").first(), kAzOff);
+    QCOMPARE(RelayCommands(link, "3f").first(), kElOff);
+    QVERIFY(std::abs(link.dlg().m_dAzError) < 1);
+    QCOMPARE(link.dlg().m_nAzDrivePos + link.dlg().m_nAzDriveNeg, 0);
+    QCOMPARE(link.window->text(ui::ctl::AzAngle).size(), 8);
+    link.dlg().OnStop();
+}
+
+void LinkTest::shortenedPulseEndsWithItsOffCommand() {
+    // 50 degrees is exactly 256 counts; a target 4 degrees above gives a 100 ms pulse at 1 s.
+    LinkFixture link(Board(50, 0, 0), LocalTarget(54, 0));
+    link.dlg().OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 2, 3000);
+    const QList<QByteArray> relays = RelayCommands(link, "cf");
+    QCOMPARE(relays[0], kAzIncrease);
+    QCOMPARE(relays[1], kAzOff);
+    QCOMPARE(link.dlg().m_nAzDriveNeg, 100);
+    std::int64_t onNs = 0;
+    std::int64_t offNs = 0;
+    for (const auto& command : link.board.commands()) {
+        const QByteArray hex = command.bytes.toHex();
+        if (hex == kAzIncrease && onNs == 0) {
+            onNs = command.monotonicNs;
+        } else if (hex == kAzOff && onNs != 0 && offNs == 0) {
+            offNs = command.monotonicNs;
+        }
+    }
+    const double pulseMs = double(offNs - onNs) / 1e6;
+    // Loose bounds: shared machines; the benchmark measures the accuracy.
+    QVERIFY2(pulseMs > 90 && pulseMs < 400, qPrintable(QString::number(pulseMs)));
+    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_AZ_PULSE));
+    link.dlg().OnStop();
+}
+
+void LinkTest::stopSwitchesBothAxesOff() {
+    LinkFixture link(Board(20, 0, 0), LocalTarget(25, 0));
+    link.dlg().OnStart();
+    // Stop while the pulse is still on: the off commands come from Stop itself.
+    QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 1, 3000);
+    link.dlg().OnStop();
+    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_AZ_PULSE));
+    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_CONTROL));
+    const qsizetype count = link.board.commands().size();
+    QTRY_VERIFY(link.board.commands().size() >= count);
+    QTest::qWait(300);
+    const QList<QByteArray> commands = link.commandsHex();
+    QCOMPARE(commands.mid(commands.size() - 2), (QList<QByteArray>{kAzOff, kElOff}));
+    QVERIFY(link.dlg().controls().find(ui::ctl::Start)->isEnabled());
+    QVERIFY(!link.dlg().controls().find(ui::ctl::Stop)->isEnabled());
+    // Nothing more is sent once stopped.
+    const qsizetype afterStop = link.board.commands().size();
+    QTest::qWait(1200);
+    QCOMPARE(link.board.commands().size(), afterStop);
+}
+
+void LinkTest::everyWayOutSwitchesTheRelaysOffFirst_data() {
+    QTest::addColumn<QString>("way");
+    for (const char* way : {"escape", "close box", "ctrl+q", "termination signal", "destruction"}) {
+        QTest::newRow(way) << QString::fromUtf8(way);
+    }
+}
+
+void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
+    QFETCH(QString, way);
+    LinkFixture link(Board(0, 0, 0), LocalTarget(100, 50));
+    CControllerDlg& w = link.dlg();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
+    QCOMPARE(RelayCommands(link, "cf").last(), kAzIncrease);
+    if (way == "escape") {
+        QTest::keyClick(&w, Qt::Key_Escape);
+    } else if (way == "close box") {
+        w.close();
+    } else if (way == "ctrl+q") {
+        QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    } else if (way == "termination signal") {
+        w.OnTerminationRequest();
+    } else {
+        link.window->window.reset();
+    }
+    QTRY_VERIFY(link.commandsHex().size() >= 12);
+    QTest::qWait(100);
+    const QList<QByteArray> commands = link.commandsHex();
+    QCOMPARE(commands.mid(commands.size() - 2), (QList<QByteArray>{kAzOff, kElOff}));
+    if (link.window->window) {
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.m_bRunning);
+    }
+}
+
+void LinkTest::clearingAnOutputWhileRunningSwitchesItOffAtOnce() {
+    LinkFixture link(Board(0, 0, 0), LocalTarget(100, 50));
+    link.dlg().show();
+    link.dlg().OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
+    auto* azOut = link.dlg().controls().get<QCheckBox>(ui::ctl::AzOut);
+    QTest::mouseClick(azOut, Qt::LeftButton, {}, QPoint(4, azOut->height() / 2));
+    QVERIFY(!azOut->isChecked());
+    QCOMPARE(link.dlg().m_nAzOutOn, 0);
+    QTRY_COMPARE(link.commandsHex().last(), kAzOff);
+    // Later control steps leave the disabled axis alone, with its drive times at 0.
+    link.board.clearCommands();
+    QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
+    QVERIFY(RelayCommands(link, "cf").isEmpty());
+    QCOMPARE(link.window->text(ui::ctl::AzDriveNeg), QStringLiteral("0"));
+    link.dlg().OnStop();
+}
+
+void LinkTest::adcReplyFromAForeignAddressIsIgnored() {
+    picnic::SimulatorOptions board = Board(100, 50, 0);
+    board.replyFromAddress = QStringLiteral("127.0.0.2");
+    LinkFixture link(board);
+    if (link.board.port() == 0) {
+        QSKIP("127.0.0.2 cannot be bound here");
+    }
+    // A reply that does come from the board shows it was sent and would have been believed.
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    probe.writeDatagram(QByteArray::fromHex("048100"), QHostAddress::LocalHost, link.board.port());
+    QTRY_VERIFY(probe.hasPendingDatagrams());
+    QCOMPARE(probe.receiveDatagram().senderAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
+
+    link.dlg().OnStart();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
+    QCOMPARE(link.dlg().m_dAzVolt, 0.0);
+    QCOMPARE(link.dlg().m_dElVolt, 0.0);
+    link.dlg().OnStop();
+}
+
+void LinkTest::abortedStartCanBeRepeatedOnceTheCauseIsGone() {
+    LinkFixture link(Board(0, 0));
+    auto blocker = std::make_unique<QUdpSocket>();
+    QVERIFY(blocker->bind(QHostAddress::AnyIPv4, link.ascPort, QUdpSocket::DontShareAddress));
+    link.dlg().OnStart();
+    QCOMPARE(link.window->messages.messages,
+             QStringList{QStringLiteral("Ascii Set Value receiving socket creation error !")});
+    QVERIFY(!link.dlg().m_bRunning);
+    QVERIFY(link.dlg().m_sockBin.m_bOpen);
+    QVERIFY(link.dlg().controls().find(ui::ctl::Start)->isEnabled());
+    QCOMPARE(link.board.commands().size(), 0);
+
+    blocker.reset();
+    link.dlg().OnStart();
+    QVERIFY(link.dlg().m_bRunning);
+    QCOMPARE(link.window->messages.messages.size(), 1);
+    QVERIFY(link.waitForCommands(8));
+    link.dlg().OnStop();
+}
+
+void LinkTest::startChecksRefuseBadSettings() {
+    const struct {
+        QByteArray ini;
+        const char* message;
+    } cases[] = {
+        {"Bin_Set_Value_Receiving_Port=0\nAsc_Set_Value_Receiving_Port=0\n",
+         "Both Receiving Ports are zero  !"},
+        {"Bin_Set_Value_Receiving_Port=65535\n", "Binary Set Value Receiving Port is invalid !"},
+        {"PICNIC_PARA_PORT=0\n", "PICNIC Pararel Port is invalid !"},
+        {"Control_Interval=0\n", "Control Interval is invalid !"},
+    };
+    for (const auto& c : cases) {
+        LinkFixture link(Board(0, 0), c.ini);
+        link.dlg().OnStart();
+        QCOMPARE(link.window->messages.messages, QStringList{QString::fromUtf8(c.message)});
+        QVERIFY(!link.dlg().m_bRunning);
+        QTest::qWait(50);
+        QCOMPARE(link.board.commands().size(), 0);
+    }
+}
+
+void LinkTest::closedLoopSettlesWithinTheDeadBand() {
+    // From 30 degrees away on both axes the antenna reaches the Local target and stops there.
+    LinkFixture link(Board(90, 15, 16), LocalTarget(120, 45));
+    link.dlg().OnStart();
+    const auto settled = [&] {
+        const auto& model = link.board.modelNow();
+        return std::abs(model.angle(picnic::Axis::Azimuth) - 120) < 1.3 &&
+               std::abs(model.angle(picnic::Axis::Elevation) - 45) < 1.3 &&
+               model.relayByte() == 0 && link.dlg().m_nAzDrivePos + link.dlg().m_nAzDriveNeg == 0 &&
+               link.dlg().m_nElDrivePos + link.dlg().m_nElDriveNeg == 0 &&
+               std::abs(link.dlg().m_dAzError) < 1 && std::abs(link.dlg().m_dElError) < 1;
+    };
+    QVERIFY(QTest::qWaitFor(settled, 20000));
+    // And it stays there.
+    QTest::qWait(1100);
+    QVERIFY(settled());
+    link.dlg().OnStop();
+}
+
+QTEST_MAIN(LinkTest)
+#include "Link_qtest.moc"

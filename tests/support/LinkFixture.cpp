@@ -1,0 +1,61 @@
+#include "support/LinkFixture.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace zenko::test {
+
+std::uint16_t FreeUdpPort() {
+    // The controller holds ports as signed 16-bit numbers, so the system's ephemeral ports
+    // (above 32767) would be refused: pick a free one below.
+    static std::uint32_t next =
+        20000 + static_cast<std::uint32_t>(QCoreApplication::applicationPid() % 9000);
+    for (int attempt = 0; attempt < 2000; ++attempt) {
+        const auto port = static_cast<std::uint16_t>(20000 + (next++ % 12000));
+        QUdpSocket probe;
+        if (probe.bind(QHostAddress::AnyIPv4, port, QUdpSocket::DontShareAddress)) {
+            return port;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+picnic::SimulatorOptions OnFreePort(picnic::SimulatorOptions options) {
+    options.port = FreeUdpPort();
+    return options;
+}
+
+} // namespace
+
+LinkFixture::LinkFixture(const picnic::SimulatorOptions& boardOptions, const QByteArray& extraIni)
+    : board(OnFreePort(boardOptions)) {
+    board.start();
+    binPort = FreeUdpPort();
+    ascPort = FreeUdpPort();
+    // The first of duplicate keys wins, so the test's own keys come first.
+    const QByteArray ini = "[ZENKO]\n" + extraIni +
+                           "PICNIC_IP_1=127.0.0.1\nPICNIC_IP_2=127.0.0.2\nPICNIC_IP_3=127.0.0.3\n"
+                           "PICNIC_PARA_PORT=" +
+                           QByteArray::number(board.port()) +
+                           "\nBin_Set_Value_Receiving_Port=" + QByteArray::number(binPort) +
+                           "\nAsc_Set_Value_Receiving_Port=" + QByteArray::number(ascPort) +
+                           "\nControl_Interval=1\n";
+    window = std::make_unique<WindowFixture>(&ini);
+}
+
+QList<QByteArray> LinkFixture::commandsHex() const {
+    QList<QByteArray> hex;
+    for (const auto& command : board.commands()) {
+        hex << command.bytes.toHex();
+    }
+    return hex;
+}
+
+bool LinkFixture::waitForCommands(qsizetype count, int timeoutMs) const {
+    return QTest::qWaitFor([&] { return board.commands().size() >= count; }, timeoutMs);
+}
+
+} // namespace zenko::test

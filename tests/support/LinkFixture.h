@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+#include <QByteArray>
+#include <QList>
+
+#include "picnic-sim/PicnicSimulator.h"
+#include "support/TestSupport.h"
+
+namespace zenko::test {
+
+// A free UDP port on loopback at the time of asking.
+std::uint16_t FreeUdpPort();
+
+// The real window wired to an in-process simulated board on 127.0.0.1. The ZENKO.ini it writes
+// names only loopback addresses, so the link never leaves this machine.
+struct LinkFixture {
+    explicit LinkFixture(const picnic::SimulatorOptions& board = {},
+                         const QByteArray& extraIni = {});
+
+    picnic::PicnicSimulator board;
+    std::uint16_t binPort = 0;
+    std::uint16_t ascPort = 0;
+    std::unique_ptr<WindowFixture> window;
+
+    CControllerDlg& dlg() const { return *window->window; }
+    // The commands the board received, as hex texts.
+    QList<QByteArray> commandsHex() const;
+    // Waits (bounded) until the board has received at least `count` commands.
+    bool waitForCommands(qsizetype count, int timeoutMs = 5000) const;
+};
+
+} // namespace zenko::test

@@ -1,0 +1,310 @@
+#include "picnic-sim/PicnicCommandLine.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <QByteArray>
+#include <QHostAddress>
+
+namespace zenko::picnic {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+std::optional<double> ParseDouble(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::string_view digits(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (digits.starts_with('+')) {
+        digits.remove_prefix(1);
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest) {
+    const QByteArray bytes = text.toUtf8();
+    long long value = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    if (error != std::errc() || stop != end || bytes.isEmpty() || value < lowest ||
+        value > highest) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "A:B" as two numbers.
+std::optional<std::pair<double, double>> ParsePair(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2) {
+        return std::nullopt;
+    }
+    const auto first = ParseDouble(parts[0]);
+    const auto second = ParseDouble(parts[1]);
+    if (!first || !second) {
+        return std::nullopt;
+    }
+    return std::pair{*first, *second};
+}
+
+std::optional<PotentiometerLine> ParseLine(const QString& text) {
+    const QStringList points = text.split(QLatin1Char(','));
+    if (points.size() != 2) {
+        return std::nullopt;
+    }
+    const auto first = ParsePair(points[0]);
+    const auto second = ParsePair(points[1]);
+    if (!first || !second) {
+        return std::nullopt;
+    }
+    const PotentiometerLine line{first->first, first->second, second->first, second->second};
+    if (!line.isValid()) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+// Each handler stores its value and returns an empty text, or says why the value is refused.
+using ValueHandler = std::function<QString(const QString& value, PicnicSettings& settings)>;
+
+QString SetNumber(const QString& value, double& target, bool nonNegative) {
+    const auto number = ParseDouble(value);
+    if (!number || (nonNegative && *number < 0.0)) {
+        return nonNegative ? QStringLiteral("expects a number of at least 0")
+                           : QStringLiteral("expects a number");
+    }
+    target = *number;
+    return {};
+}
+
+QString SetLine(const QString& value, PotentiometerLine& target) {
+    const auto line = ParseLine(value);
+    if (!line) {
+        return QStringLiteral("expects ANGLE1:VOLTS1,ANGLE2:VOLTS2 with two different angles "
+                              "and two different voltages");
+    }
+    target = *line;
+    return {};
+}
+
+QString SetStops(const QString& value, AxisParameters& axis) {
+    const auto stops = ParsePair(value);
+    if (!stops || !(stops->first < stops->second)) {
+        return QStringLiteral("expects LOWER:UPPER with LOWER below UPPER");
+    }
+    axis.lowerStop = stops->first;
+    axis.upperStop = stops->second;
+    return {};
+}
+
+struct ValueOption {
+    const char* name;
+    ValueHandler handler;
+};
+
+std::vector<ValueOption> ValueOptions() {
+    return {
+        {"--bind",
+         [](const QString& value, PicnicSettings& settings) {
+             settings.simulator.bindAddress = value;
+             return QString();
+         }},
+        {"--port",
+         [](const QString& value, PicnicSettings& settings) {
+             const auto port = ParseInteger(value, 0, std::numeric_limits<std::uint16_t>::max());
+             if (!port) {
+                 return QStringLiteral("expects a port number from 0 to 65535");
+             }
+             settings.simulator.port = static_cast<std::uint16_t>(*port);
+             return QString();
+         }},
+        {"--reply-from",
+         [](const QString& value, PicnicSettings& settings) {
+             settings.simulator.replyFromAddress = value;
+             return QString();
+         }},
+        {"--az-start",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetNumber(value, settings.simulator.model.azimuth.startAngle, false);
+         }},
+        {"--el-start",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetNumber(value, settings.simulator.model.elevation.startAngle, false);
+         }},
+        {"--az-speed",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetNumber(value, settings.simulator.model.azimuth.speed, true);
+         }},
+        {"--el-speed",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetNumber(value, settings.simulator.model.elevation.speed, true);
+         }},
+        {"--az-line",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetLine(value, settings.simulator.model.azimuth.line);
+         }},
+        {"--el-line",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetLine(value, settings.simulator.model.elevation.line);
+         }},
+        {"--az-stops",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetStops(value, settings.simulator.model.azimuth);
+         }},
+        {"--el-stops",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetStops(value, settings.simulator.model.elevation);
+         }},
+        {"--status-interval",
+         [](const QString& value, PicnicSettings& settings) {
+             const auto interval = ParseInteger(value, 0, std::numeric_limits<int>::max());
+             if (!interval) {
+                 return QStringLiteral("expects milliseconds from 0 to 2147483647");
+             }
+             settings.statusIntervalMs = static_cast<int>(*interval);
+             return QString();
+         }},
+    };
+}
+
+CommandLineOutcome Failure(const QString& reason) {
+    CommandLineOutcome outcome;
+    outcome.action = CommandLineOutcome::Action::Fail;
+    outcome.message = reason;
+    outcome.exitStatus = kUsageError;
+    return outcome;
+}
+
+} // namespace
+
+bool IsIpv4Loopback(const QString& address) {
+    QHostAddress parsed;
+    if (!parsed.setAddress(address) || parsed.protocol() != QAbstractSocket::IPv4Protocol) {
+        return false;
+    }
+    return (parsed.toIPv4Address() >> 24) == 127;
+}
+
+CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
+    CommandLineOutcome outcome;
+    const std::vector<ValueOption> valueOptions = ValueOptions();
+    bool allowNonLoopback = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            outcome.action = CommandLineOutcome::Action::Help;
+            outcome.message = HelpText();
+            return outcome;
+        }
+        if (argument == QLatin1String("--silent")) {
+            outcome.settings.simulator.answerAdc = false;
+            continue;
+        }
+        if (argument == QLatin1String("--quiet")) {
+            outcome.settings.quiet = true;
+            continue;
+        }
+        if (argument == QLatin1String("--allow-non-loopback")) {
+            allowNonLoopback = true;
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const ValueOption* option = nullptr;
+        for (const ValueOption& candidate : valueOptions) {
+            if (name == QLatin1String(candidate.name)) {
+                option = &candidate;
+            }
+        }
+        if (option == nullptr) {
+            return Failure(QStringLiteral("unknown argument %1 (see --help)").arg(argument));
+        }
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            return Failure(QStringLiteral("%1 needs a value").arg(name));
+        }
+        const QString refusal = option->handler(value, outcome.settings);
+        if (!refusal.isEmpty()) {
+            return Failure(QStringLiteral("%1 %2: %3").arg(name, value, refusal));
+        }
+    }
+    const SimulatorOptions& simulator = outcome.settings.simulator;
+    QHostAddress bindAddress;
+    if (!bindAddress.setAddress(simulator.bindAddress)) {
+        return Failure(
+            QStringLiteral("--bind %1: not a numeric IP address").arg(simulator.bindAddress));
+    }
+    if (!allowNonLoopback && !IsIpv4Loopback(simulator.bindAddress)) {
+        return Failure(QStringLiteral("--bind %1: not a loopback address (127.0.0.0/8); add "
+                                      "--allow-non-loopback to use it anyway")
+                           .arg(simulator.bindAddress));
+    }
+    if (!simulator.replyFromAddress.isEmpty() && !IsIpv4Loopback(simulator.replyFromAddress)) {
+        return Failure(QStringLiteral("--reply-from %1: not a loopback address (127.0.0.0/8)")
+                           .arg(simulator.replyFromAddress));
+    }
+    return outcome;
+}
+
+QString HelpText() {
+    return QStringLiteral(
+        "Usage: picnic-sim [options]\n"
+        "A simulated network I/O board with a two-axis rotator behind it. It receives the\n"
+        "controller's datagrams on one UDP port, drives the rotator with the relay commands,\n"
+        "answers ADC requests with the potentiometer counts and prints one line per datagram.\n"
+        "\n"
+        "Options (a value may also follow an equals sign: --port=10002):\n"
+        "  --bind ADDR              address to receive on (default 127.0.0.1); must lie in\n"
+        "                           127.0.0.0/8 unless --allow-non-loopback is given\n"
+        "  --allow-non-loopback     accept a --bind address that is not loopback\n"
+        "  --port N                 UDP port to receive on (default 10001; 0: any free port)\n"
+        "  --reply-from ADDR        send the ADC replies from this other loopback address\n"
+        "                           (for example 127.0.0.2), so that they come from a\n"
+        "                           foreign host; default: from the receiving socket\n"
+        "  --silent                 never answer ADC requests\n"
+        "  --az-start DEG           azimuth at start (default 0)\n"
+        "  --el-start DEG           elevation at start (default 0)\n"
+        "  --az-speed DEG_PER_S     azimuth speed while a relay is on (default 10)\n"
+        "  --el-speed DEG_PER_S     elevation speed while a relay is on (default 5)\n"
+        "  --az-line A1:V1,A2:V2    azimuth potentiometer: V1 volts at A1 degrees, V2 volts at\n"
+        "                           A2 degrees, straight between and beyond (default\n"
+        "                           0:0,180:4.5)\n"
+        "  --el-line A1:V1,A2:V2    elevation potentiometer likewise (default 0:0,90:4.5)\n"
+        "  --az-stops LOWER:UPPER   azimuth end stops in degrees (default: where the line\n"
+        "                           reaches 0 V and 5 V, 0:200 with the default line)\n"
+        "  --el-stops LOWER:UPPER   elevation end stops (default likewise, 0:100)\n"
+        "  --quiet                  do not print the datagrams\n"
+        "  --status-interval MS     print the antenna's state every MS milliseconds\n"
+        "                           (default 0: never)\n"
+        "  -h, --help               show this text\n"
+        "\n"
+        "Datagrams: 3 bytes 04 CH 00 request an ADC reading (channel 81 azimuth, 89\n"
+        "elevation), answered with 6 bytes ending in the count, a signed 16-bit big-endian\n"
+        "number, count = round(volts x 1024 / 5) within 0..1023; other 3-byte datagrams set\n"
+        "I/O directions and are only printed; 03 06 01 MASK VALUE writes the relay byte as\n"
+        "(relays & MASK) | (VALUE & ~MASK), relays 10/20 azimuth increase/decrease, 40/80\n"
+        "elevation increase/decrease. Either relay of an axis turns it at its speed; both\n"
+        "on, it stands.\n"
+        "\n"
+        "Lines: HH:MM:SS.mmm +MS_SINCE_START SOURCE:PORT HEX  MEANING  (az DEG, el DEG)\n"
+        "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port cannot be bound;\n"
+        "2 for a wrong command line.\n");
+}
+
+} // namespace zenko::picnic

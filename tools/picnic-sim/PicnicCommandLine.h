@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "picnic-sim/PicnicSimulator.h"
+
+namespace zenko::picnic {
+
+struct PicnicSettings {
+    SimulatorOptions simulator;
+    bool quiet = false;
+    // 0: no periodic status lines.
+    int statusIntervalMs = 0;
+};
+
+struct CommandLineOutcome {
+    enum class Action { Run, Help, Fail };
+    Action action = Action::Run;
+    PicnicSettings settings;
+    // The help text, or a one-line reason for Fail.
+    QString message;
+    // For Fail: 2, as for every misuse of the command line.
+    int exitStatus = 0;
+};
+
+// Options take their value as "--port 10001" or "--port=10001". Numbers are read in the C
+// locale's form whatever the user's locale. Addresses must lie in 127.0.0.0/8, the bind address
+// anywhere only with --allow-non-loopback.
+CommandLineOutcome ParseCommandLine(const QStringList& arguments);
+QString HelpText();
+
+bool IsIpv4Loopback(const QString& address);
+
+} // namespace zenko::picnic

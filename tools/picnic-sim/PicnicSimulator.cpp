@@ -1,0 +1,135 @@
+#include "picnic-sim/PicnicSimulator.h"
+
+#include <chrono>
+
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+
+namespace zenko::picnic {
+
+namespace {
+
+// The largest datagram UDP can carry; nothing the board receives is cut short.
+constexpr qint64 kReceiveLimit = 65535;
+
+std::optional<QHostAddress> ParseAddress(const QString& text) {
+    QHostAddress address;
+    if (!address.setAddress(text)) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+} // namespace
+
+PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
+    : QObject(parent), m_options(options), m_answerAdc(options.answerAdc), m_startNs(NowNs()),
+      m_model(options.model, std::chrono::nanoseconds(m_startNs)), m_socket(new QUdpSocket(this)) {
+    connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
+}
+
+PicnicSimulator::~PicnicSimulator() = default;
+
+std::int64_t PicnicSimulator::NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool PicnicSimulator::start() {
+    if (m_socket->state() == QAbstractSocket::BoundState) {
+        m_error = QStringLiteral("already started");
+        return false;
+    }
+    const auto bindAddress = ParseAddress(m_options.bindAddress);
+    if (!bindAddress) {
+        m_error = QStringLiteral("invalid address %1").arg(m_options.bindAddress);
+        return false;
+    }
+    // Without DontShareAddress, Qt sets SO_REUSEADDR on Unix and a second simulator on the same
+    // port would bind as well and steal half of the datagrams.
+    if (!m_socket->bind(*bindAddress, m_options.port, QAbstractSocket::DontShareAddress)) {
+        m_error = QStringLiteral("cannot bind %1:%2: %3")
+                      .arg(m_options.bindAddress)
+                      .arg(m_options.port)
+                      .arg(m_socket->errorString());
+        return false;
+    }
+    if (!m_options.replyFromAddress.isEmpty()) {
+        const auto replyAddress = ParseAddress(m_options.replyFromAddress);
+        if (!replyAddress) {
+            m_error = QStringLiteral("invalid address %1").arg(m_options.replyFromAddress);
+            m_socket->close();
+            return false;
+        }
+        auto* replySocket = new QUdpSocket(this);
+        if (!replySocket->bind(*replyAddress, 0, QAbstractSocket::DontShareAddress)) {
+            m_error = QStringLiteral("cannot bind reply address %1: %2")
+                          .arg(m_options.replyFromAddress, replySocket->errorString());
+            delete replySocket;
+            m_socket->close();
+            return false;
+        }
+        m_replySocket = replySocket;
+    }
+    m_error.clear();
+    return true;
+}
+
+std::uint16_t PicnicSimulator::port() const {
+    return m_socket->localPort();
+}
+
+QHostAddress PicnicSimulator::replyAddress() const {
+    return (m_replySocket != nullptr ? m_replySocket : m_socket)->localAddress();
+}
+
+const RotatorModel& PicnicSimulator::modelNow() {
+    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
+    return m_model;
+}
+
+void PicnicSimulator::setAngle(Axis axis, double degrees) {
+    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
+    m_model.setAngle(axis, degrees);
+}
+
+void PicnicSimulator::readPending() {
+    // Qt re-arms readyRead only after a read, so everything queued is taken now.
+    while (m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram(kReceiveLimit);
+        if (!datagram.isValid()) {
+            break;
+        }
+        ReceivedCommand command;
+        command.monotonicNs = NowNs();
+        command.sourceAddress = datagram.senderAddress();
+        command.sourcePort = static_cast<std::uint16_t>(datagram.senderPort());
+        command.bytes = datagram.data();
+        command.kind = ClassifyDatagram(command.bytes);
+        handle(command);
+        m_commands.append(command);
+        // The local copy, so that a receiver clearing the list leaves the others a valid one.
+        emit commandReceived(command);
+    }
+}
+
+void PicnicSimulator::handle(ReceivedCommand& command) {
+    m_model.advanceTo(std::chrono::nanoseconds(command.monotonicNs));
+    if (const auto relay = ParseRelayCommand(command.bytes)) {
+        m_model.applyRelayCommand(relay->mask, relay->value);
+    } else if (const auto channel = ParseAdcRequest(command.bytes)) {
+        const auto axis = ChannelAxis(*channel);
+        if (axis && m_answerAdc) {
+            const int count = m_model.count(*axis);
+            command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
+            QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
+            sender->writeDatagram(BuildAdcReply(*channel, static_cast<std::int16_t>(count)),
+                                  command.sourceAddress, command.sourcePort);
+        }
+    }
+    command.after = {m_model.angle(Axis::Azimuth), m_model.angle(Axis::Elevation),
+                     m_model.relayByte()};
+}
+
+} // namespace zenko::picnic

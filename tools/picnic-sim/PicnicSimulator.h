@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "picnic-sim/PicnicProtocol.h"
+#include "picnic-sim/RotatorModel.h"
+
+class QUdpSocket;
+
+namespace zenko::picnic {
+
+struct SimulatorOptions {
+    QString bindAddress = QStringLiteral("127.0.0.1");
+    // 0: the system chooses (tests); port() tells which.
+    std::uint16_t port = 10001;
+    // Empty: replies leave from the receiving socket. Otherwise from a second socket bound to
+    // this address, so that the controller sees them coming from a foreign host.
+    QString replyFromAddress;
+    bool answerAdc = true;
+    RotatorParameters model;
+};
+
+// The state of the antenna right after a command was handled.
+struct ModelSnapshot {
+    double azimuth = 0.0;
+    double elevation = 0.0;
+    std::uint8_t relays = 0;
+};
+
+// What an ADC request was answered with.
+struct AdcAnswer {
+    Axis axis = Axis::Azimuth;
+    int count = 0;
+    double volts = 0.0;
+};
+
+struct ReceivedCommand {
+    // steady_clock reading at arrival, in nanoseconds.
+    std::int64_t monotonicNs = 0;
+    QHostAddress sourceAddress;
+    std::uint16_t sourcePort = 0;
+    QByteArray bytes;
+    CommandKind kind = CommandKind::Unknown;
+    // For an ADC request that was answered; empty when silent or for an unknown channel.
+    std::optional<AdcAnswer> answer;
+    ModelSnapshot after;
+};
+
+// The board on a UDP port: relay commands drive the rotator model, ADC requests are answered
+// from it, every datagram is recorded. Time is the steady clock; the model is advanced to each
+// datagram's arrival before the datagram acts, so relay timing is exact to the event loop.
+class PicnicSimulator : public QObject {
+    Q_OBJECT
+public:
+    explicit PicnicSimulator(const SimulatorOptions& options = {}, QObject* parent = nullptr);
+    ~PicnicSimulator() override;
+
+    // Binds the receiving socket (and the reply socket), without address sharing so that a port
+    // already taken fails. False with errorString() set on failure; calling it twice fails.
+    bool start();
+    QString errorString() const { return m_error; }
+    // The bound receiving port, 0 before start().
+    std::uint16_t port() const;
+    // The address replies leave from.
+    QHostAddress replyAddress() const;
+    const SimulatorOptions& options() const { return m_options; }
+
+    const QList<ReceivedCommand>& commands() const { return m_commands; }
+    void clearCommands() { m_commands.clear(); }
+
+    bool answerAdc() const { return m_answerAdc; }
+    void setAnswerAdc(bool answer) { m_answerAdc = answer; }
+
+    // The model advanced to now.
+    const RotatorModel& modelNow();
+    void setAngle(Axis axis, double degrees);
+    // steady_clock reading when the simulator was made, in nanoseconds.
+    std::int64_t startNs() const { return m_startNs; }
+
+    static std::int64_t NowNs();
+
+signals:
+    // After the command acted and was answered; the command is already in commands().
+    void commandReceived(const zenko::picnic::ReceivedCommand& command);
+
+private:
+    void readPending();
+    void handle(ReceivedCommand& command);
+
+    SimulatorOptions m_options;
+    bool m_answerAdc;
+    std::int64_t m_startNs;
+    RotatorModel m_model;
+    QUdpSocket* m_socket;
+    QUdpSocket* m_replySocket = nullptr;
+    QString m_error;
+    QList<ReceivedCommand> m_commands;
+};
+
+} // namespace zenko::picnic

@@ -1,0 +1,95 @@
+#include <csignal>
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QTime>
+#include <QTimer>
+
+#include "picnic-sim/PicnicCommandLine.h"
+#include "picnic-sim/PicnicReport.h"
+#include "picnic-sim/PicnicSimulator.h"
+#include "platform/Formats.h"
+#include "platform/TerminationSignals.h"
+
+using namespace zenko::picnic;
+
+namespace {
+
+// Scripts read the lines through a pipe, so each goes out whole at once.
+void PrintLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+const char* SignalName(int signalNumber) {
+    switch (signalNumber) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "SIGHUP";
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const CommandLineOutcome outcome = ParseCommandLine(arguments);
+    if (outcome.action == CommandLineOutcome::Action::Help) {
+        std::fputs(outcome.message.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (outcome.action == CommandLineOutcome::Action::Fail) {
+        PrintLine(stderr, QLatin1String("picnic-sim: ") + outcome.message);
+        return outcome.exitStatus;
+    }
+    const PicnicSettings& settings = outcome.settings;
+
+    PicnicSimulator simulator(settings.simulator);
+    if (!simulator.start()) {
+        PrintLine(stderr, QLatin1String("picnic-sim: ") + simulator.errorString());
+        return 1;
+    }
+    zenko::platform::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &zenko::platform::TerminationSignals::received,
+                     &application, [&application](int signalNumber) {
+                         PrintLine(stdout, QLatin1String("picnic-sim: stopped by ") +
+                                               QLatin1String(SignalName(signalNumber)));
+                         application.quit();
+                     });
+    if (!settings.quiet) {
+        QObject::connect(&simulator, &PicnicSimulator::commandReceived, &simulator,
+                         [&simulator](const ReceivedCommand& command) {
+                             PrintLine(stdout, FormatCommandLine(command, QTime::currentTime(),
+                                                                 simulator.startNs()));
+                         });
+    }
+    QTimer statusTimer;
+    if (settings.statusIntervalMs > 0) {
+        statusTimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&statusTimer, &QTimer::timeout, &simulator, [&simulator] {
+            PrintLine(stdout, FormatStatusLine(simulator.modelNow(), QTime::currentTime(),
+                                               simulator.startNs()));
+        });
+        statusTimer.start(settings.statusIntervalMs);
+    }
+
+    const RotatorModel& model = simulator.modelNow();
+    PrintLine(stdout,
+              QLatin1String("picnic-sim: listening on ") + settings.simulator.bindAddress +
+                  QLatin1Char(':') + zenko::platform::FormatInteger(simulator.port()) +
+                  QLatin1String(", replies from ") + simulator.replyAddress().toString() +
+                  (simulator.answerAdc() ? QString() : QLatin1String(" (silent: no replies)")) +
+                  QLatin1String(", az ") +
+                  zenko::platform::FormatFixed(model.angle(Axis::Azimuth), 0, 2) +
+                  QLatin1String(" deg, el ") +
+                  zenko::platform::FormatFixed(model.angle(Axis::Elevation), 0, 2) +
+                  QLatin1String(" deg"));
+    return QCoreApplication::exec();
+}
