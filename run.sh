@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and opens the controller in demo/: a copy of the program
-# beside a ZENKO.ini whose board addresses are loopback, so nothing leaves this machine until
-# a real board is configured there.
+# beside a ZENKO.ini whose board addresses are loopback, wired to the simulated board, which is
+# started beside it and stopped when the window closes. Nothing leaves this machine until a real
+# board is configured in demo/ZENKO.ini (then the simulator is not started).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -13,12 +14,32 @@ demo="$root/demo"
 mkdir -p "$demo"
 cp build/zenko "$demo/zenko"
 if [ ! -f "$demo/ZENKO.ini" ]; then
+    # The simulated azimuth potentiometer spans 0..450 degrees over 0..4.5 V, so that the
+    # preset at 222.22 degrees lies within what the board's 0..5 V input can read.
     cat >"$demo/ZENKO.ini" <<'INI'
+; Demo configuration: the board is simulated on this machine.
 [ZENKO]
 PICNIC_IP_1=127.0.0.1
 PICNIC_IP_2=127.0.0.2
 PICNIC_IP_3=127.0.0.3
 PICNIC_PARA_PORT=10001
+Bin_Set_Value_Receiving_Port=10005
+Asc_Set_Value_Receiving_Port=10006
+Cal_Az_Ang_1=0
+Cal_Az_Volt_1=0
+Cal_Az_Ang_2=450
+Cal_Az_Volt_2=4.5
 INI
 fi
-exec "$demo/zenko"
+
+# The simulator runs only while every configured board address is loopback.
+sim_pid=
+if ! grep -iE '^\s*PICNIC_IP_[123]\s*=' "$demo/ZENKO.ini" | grep -vqE '=\s*"?127\.'; then
+    port=$(grep -iE '^\s*PICNIC_PARA_PORT\s*=' "$demo/ZENKO.ini" | head -n1 | sed -E 's/.*=\s*"?([0-9]+).*/\1/')
+    build/tools/picnic-sim/picnic-sim --port "${port:-10001}" --az-line 0:0,450:4.5 \
+        --az-stops 0:450 --az-start 150 --el-start 60 --az-speed 4 --el-speed 2 >"$demo/picnic-sim.log" 2>&1 &
+    sim_pid=$!
+    trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
+    echo "Simulated board on 127.0.0.1:${port:-10001} (log: demo/picnic-sim.log)"
+fi
+"$demo/zenko"

@@ -63,6 +63,7 @@ private slots:
     void abortedStartCanBeRepeatedOnceTheCauseIsGone();
     void startChecksRefuseBadSettings();
     void closedLoopSettlesWithinTheDeadBand();
+    void strayDatagramsAreDroppedWithoutHarm();
 };
 
 void LinkTest::startSendsTheStartUpDatagramsInOrder() {
@@ -308,7 +309,7 @@ void LinkTest::startChecksRefuseBadSettings() {
 
 void LinkTest::closedLoopSettlesWithinTheDeadBand() {
     // From 30 degrees away on both axes the antenna reaches the Local target and stops there.
-    LinkFixture link(Board(90, 15, 16), LocalTarget(120, 45));
+    LinkFixture link(Board(90, 15, 8), LocalTarget(120, 45));
     link.dlg().OnStart();
     const auto settled = [&] {
         const auto& model = link.board.modelNow();
@@ -318,11 +319,41 @@ void LinkTest::closedLoopSettlesWithinTheDeadBand() {
                link.dlg().m_nElDrivePos + link.dlg().m_nElDriveNeg == 0 &&
                std::abs(link.dlg().m_dAzError) < 1 && std::abs(link.dlg().m_dElError) < 1;
     };
-    QVERIFY(QTest::qWaitFor(settled, 20000));
+    QVERIFY(QTest::qWaitFor(settled, 30000));
     // And it stays there.
     QTest::qWait(1100);
     QVERIFY(settled());
     link.dlg().OnStop();
+}
+
+void LinkTest::strayDatagramsAreDroppedWithoutHarm() {
+    LinkFixture link(picnic::SimulatorOptions{}, LocalTarget(0, 0));
+    link.board.setAnswerAdc(false);
+    CControllerDlg& w = link.dlg();
+    w.OnStart();
+    QUdpSocket stray;
+    QVERIFY(stray.bind(QHostAddress::LocalHost, 0));
+    // Datagrams on the sending sockets are never read, only discarded.
+    const std::initializer_list<const core::ControllerSocket*> sendingSockets{
+        &w.m_sockIoDir, &w.m_sockAzControl, &w.m_sockElControl};
+    for (const core::ControllerSocket* socket : sendingSockets) {
+        for (int i = 0; i < 50; ++i) {
+            stray.writeDatagram("noise", QHostAddress::LocalHost, socket->localPort());
+        }
+    }
+    // A reply from the board's address too short to carry a count changes nothing; a whole
+    // one sets the voltage of the socket it arrives on, whatever it answers.
+    stray.writeDatagram(QByteArray::fromHex("0000000002"), QHostAddress::LocalHost,
+                        w.m_sockAzAdc.localPort());
+    QTest::qWait(100);
+    QCOMPARE(w.m_dAzVolt, 0.0);
+    stray.writeDatagram(QByteArray::fromHex("048100000200"), QHostAddress::LocalHost,
+                        w.m_sockElAdc.localPort());
+    QTRY_COMPARE(w.m_dElVolt, 2.5);
+    // The cycle goes on: the next request step reaches the board.
+    link.board.clearCommands();
+    QVERIFY(link.waitForCommands(2, 3000));
+    w.OnStop();
 }
 
 QTEST_MAIN(LinkTest)

@@ -1,0 +1,184 @@
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "setvalue/SetValueCodec.h"
+#include "support/LinkFixture.h"
+#include "ui/MainWindowTemplate.h"
+
+using namespace zenko;
+using test::LinkFixture;
+
+namespace {
+
+picnic::SimulatorOptions Board(double azimuth, double elevation, double speed) {
+    picnic::SimulatorOptions options;
+    options.model.azimuth.startAngle = azimuth;
+    options.model.elevation.startAngle = elevation;
+    options.model.azimuth.speed = speed;
+    options.model.elevation.speed = speed;
+    return options;
+}
+
+// A peer on loopback that sends requests and collects the replies.
+class Peer {
+public:
+    Peer() {
+        m_socket.bind(QHostAddress::LocalHost, 0);
+        m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
+    }
+    void send(const QByteArray& request, std::uint16_t port) {
+        m_socket.writeDatagram(request, QHostAddress::LocalHost, port);
+    }
+    // All replies that arrive within the wait, at least `count` of them if they come.
+    QList<QNetworkDatagram> replies(qsizetype count, int timeoutMs = 3000) {
+        // A shortfall shows in the count the caller checks.
+        [[maybe_unused]] const bool complete = QTest::qWaitFor(
+            [&] {
+                while (m_socket.hasPendingDatagrams()) {
+                    m_received << m_socket.receiveDatagram();
+                }
+                return m_received.size() >= count;
+            },
+            timeoutMs);
+        return std::exchange(m_received, {});
+    }
+    QNetworkDatagram ask(const QByteArray& request, std::uint16_t port) {
+        send(request, port);
+        const auto received = replies(1);
+        return received.isEmpty() ? QNetworkDatagram() : received.first();
+    }
+
+private:
+    QUdpSocket m_socket;
+    QList<QNetworkDatagram> m_received;
+};
+
+QByteArray BinaryRequest(std::uint32_t azThousandths, std::uint32_t elThousandths) {
+    QByteArray request(12, '\0');
+    for (int i = 0; i < 4; ++i) {
+        request[4 + i] = static_cast<char>(azThousandths >> (24 - 8 * i));
+        request[8 + i] = static_cast<char>(elThousandths >> (24 - 8 * i));
+    }
+    return request;
+}
+
+} // namespace
+
+class SetValueTest : public QObject {
+    Q_OBJECT
+private slots:
+    void asciiRequestMovesTheAntennaWithTheSelectorAtRemote();
+    void binaryRequestSetsWholeDegreesAndAnswersTwentyBytes();
+    void requestsWithoutBothSetValuesAreReadOnlyQueries();
+    void aBurstGetsAReplyEach();
+    void oversizedDatagramIsDroppedAndTheNextAnswered();
+    void servicesCloseWithStop();
+};
+
+void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
+    LinkFixture link(Board(100, 30, 8), "Local_Remote_Selector=3\n");
+    link.dlg().OnStart();
+    Peer peer;
+    const QNetworkDatagram first = peer.ask("tracker,120,45", link.ascPort);
+    QCOMPARE(first.data().size(), 45);
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 120.0);
+    QCOMPARE(link.dlg().m_dAzTarget, 120.0);
+    QCOMPARE(link.window->text(ui::ctl::RemoteAz), QStringLiteral("  120.00"));
+    QCOMPARE(link.window->text(ui::ctl::RemoteEl), QStringLiteral("   45.00"));
+    // The antenna turns; later replies report the angles it reached.
+    QTRY_VERIFY_WITH_TIMEOUT(link.board.modelNow().angle(picnic::Axis::Azimuth) > 110, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QList<QByteArray> fields = peer.ask("?", link.ascPort).data().split(',');
+            return fields.size() == 6 && fields[1].trimmed().toDouble() > 110 &&
+                   fields[2].trimmed().toDouble() > 35;
+        }(),
+        15000);
+    link.dlg().OnStop();
+}
+
+void SetValueTest::binaryRequestSetsWholeDegreesAndAnswersTwentyBytes() {
+    LinkFixture link(Board(50, 10, 0), "Local_Remote_Selector=2\nLocal_Set_Az_Ang=50\n");
+    link.dlg().OnStart();
+    // Wait for a control step, so the reply carries measured angles.
+    QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 49, 3000);
+    Peer peer;
+    const QNetworkDatagram reply = peer.ask(BinaryRequest(123456, 45999), link.binPort);
+    QCOMPARE(reply.data().size(), 20);
+    QCOMPARE(reply.data().first(4), QByteArray(4, '\0'));
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 123.0);
+    QCOMPARE(link.dlg().m_dRemoteSetEl, 45.0);
+    // With the selector at Local the targets stay on the Local source.
+    QCOMPARE(link.dlg().m_dAzTarget, 50.0);
+    const QByteArray expected = setvalue::BuildBinaryReply(
+        {link.dlg().m_dAzAngle, link.dlg().m_dElAngle, link.dlg().m_dAzVolt, link.dlg().m_dElVolt});
+    QCOMPARE(reply.data(), expected);
+    QCOMPARE(reply.senderPort(), int(link.binPort));
+    link.dlg().OnStop();
+}
+
+void SetValueTest::requestsWithoutBothSetValuesAreReadOnlyQueries() {
+    LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
+    link.dlg().OnStart();
+    Peer peer;
+    QCOMPARE(peer.ask("x,10,20", link.ascPort).data().size(), 45);
+    const struct {
+        QByteArray request;
+        bool binary;
+        double az, el;
+    } cases[] = {
+        {"?", false, 10, 20},
+        {"", true, 10, 20},
+        {QByteArray(11, '\x7f'), true, 10, 20},
+        {"x,30", false, 30, 20},
+    };
+    for (const auto& c : cases) {
+        const QNetworkDatagram reply = peer.ask(c.request, c.binary ? link.binPort : link.ascPort);
+        QCOMPARE(reply.data().size(), c.binary ? 20 : 45);
+        QCOMPARE(link.dlg().m_dRemoteSetAz, c.az);
+        QCOMPARE(link.dlg().m_dRemoteSetEl, c.el);
+    }
+    link.dlg().OnStop();
+}
+
+void SetValueTest::aBurstGetsAReplyEach() {
+    LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
+    link.dlg().OnStart();
+    Peer peer;
+    // As many as the receivers' socket buffers hold while the window is not yet reading.
+    constexpr int kBurst = 100;
+    for (int i = 0; i < kBurst; ++i) {
+        peer.send("x," + QByteArray::number(i) + ",1", link.ascPort);
+        peer.send(BinaryRequest(1000u * i, 1000), link.binPort);
+    }
+    QCOMPARE(peer.replies(2 * kBurst, 5000).size(), 2 * kBurst);
+    QCOMPARE(link.dlg().m_dRemoteSetAz, double(kBurst - 1));
+    link.dlg().OnStop();
+}
+
+void SetValueTest::oversizedDatagramIsDroppedAndTheNextAnswered() {
+    LinkFixture link(Board(0, 0, 0));
+    link.dlg().OnStart();
+    Peer peer;
+    peer.send("x,1,2" + QByteArray(1500, ' '), link.ascPort);
+    peer.send("x,3,4" + QByteArray(1495, ' '), link.ascPort);
+    const QList<QNetworkDatagram> replies = peer.replies(2, 1000);
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 3.0);
+    link.dlg().OnStop();
+}
+
+void SetValueTest::servicesCloseWithStop() {
+    LinkFixture link(Board(0, 0, 0));
+    link.dlg().OnStart();
+    link.dlg().OnStop();
+    Peer peer;
+    peer.send("x,1,2", link.ascPort);
+    peer.send(BinaryRequest(1000, 2000), link.binPort);
+    QVERIFY(peer.replies(1, 500).isEmpty());
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 0.0);
+}
+
+QTEST_MAIN(SetValueTest)
+#include "SetValue_qtest.moc"
