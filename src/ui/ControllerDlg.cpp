@@ -45,9 +45,18 @@ void CControllerDlg::BuildWindow() {
     setWindowTitle(QString::fromUtf8(dialog.caption));
 
     m_menuBar = new QMenuBar(this);
+    const std::pair<int, void (CControllerDlg::*)()> handlers[] = {
+        {ui::cmd::Settings, &CControllerDlg::OnSettingsCommand},
+        {ui::cmd::CalPoint1, &CControllerDlg::OnCalPoint1Command},
+        {ui::cmd::CalPoint2, &CControllerDlg::OnCalPoint2Command}};
     for (const ui::MenuCommand& command : ui::MainWindowMenu()) {
         QAction* action = m_menuBar->addAction(QString::fromUtf8(command.caption));
         action->setObjectName(QStringLiteral("cmd%1").arg(command.id));
+        for (const auto& [id, handler] : handlers) {
+            if (id == command.id) {
+                connect(action, &QAction::triggered, this, handler);
+            }
+        }
     }
 
     auto* client = new QWidget(this);
@@ -92,6 +101,9 @@ void CControllerDlg::BuildWindow() {
     // Spelled out: the platform themes that leave the standard Quit binding empty.
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &CControllerDlg::ExitSafely);
+    auto* windowMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(windowMenuKey, &QShortcut::activated, this,
+            [this] { ShowWindowMenu(mapToGlobal(QPoint(0, 0))); });
 }
 
 void CControllerDlg::ShowState() {

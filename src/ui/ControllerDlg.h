@@ -11,6 +11,7 @@
 #include "setvalue/SetValueCodec.h"
 #include "ui/DialogBuilder.h"
 
+class QMenu;
 class QMenuBar;
 
 namespace zenko::platform {
@@ -41,6 +42,14 @@ public:
 
     // --- ui/ControllerDlgInit.cpp: initialisation, the configuration read once per run
     bool OnInitDialog();
+
+    // --- ui/OperatorCommands.cpp: the menu bar's dialogs and the window menu
+    void OnSettingsCommand();
+    void OnCalPoint1Command();
+    void OnCalPoint2Command();
+    void OnSysCommand(unsigned id);
+    QMenu* windowMenu() const { return m_windowMenu; }
+    void ShowWindowMenu(const QPoint& globalPosition);
 
     // --- core/SelectorHandlers.cpp: target choice
     void SelectTarget(std::int32_t selector);
@@ -96,6 +105,7 @@ public:
 protected:
     // Escape and the close box take the Exit steps rather than ending the window behind them.
     void reject() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void BuildWindow();
@@ -119,5 +129,6 @@ private:
     zenko::platform::MessageSink& m_messages;
     zenko::ui::BuiltControls m_controls;
     QMenuBar* m_menuBar = nullptr;
+    QMenu* m_windowMenu = nullptr;
     zenko::platform::WindowTimers m_timers;
 };

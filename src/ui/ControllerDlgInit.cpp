@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "ui/ControllerDlg.h"
 #include "ui/UpDownControl.h"
+#include "ui/WindowMenu.h"
 
 using namespace zenko;
 
@@ -31,6 +32,7 @@ bool CControllerDlg::OnInitDialog() {
     };
 
     ShowState();
+    m_windowMenu = ui::CreateWindowMenu(this, [this](unsigned id) { OnSysCommand(id); });
     setWindowIcon(m_hIcon);
     for (core::ControllerSocket* socket : std::initializer_list<core::ControllerSocket*>{
              &m_sockBin, &m_sockAzAdc, &m_sockElAdc, &m_sockIoDir, &m_sockAzControl,

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -191,6 +192,25 @@ BuiltControls BuildControls(QWidget* client, const DialogTemplate& dialog,
         group->lower();
     }
     return built;
+}
+
+BuiltControls BuildModalDialog(QDialog* dialog, const DialogTemplate& dialogTemplate) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint);
+    const QFont font = DialogFont();
+    dialog->setFont(font);
+    dialog->setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+    const DialogUnits units(font);
+    dialog->setFixedSize(units.toPixelsX(dialogTemplate.width),
+                         units.toPixelsY(dialogTemplate.height));
+    BuiltControls controls = BuildControls(dialog, dialogTemplate, units);
+    if (auto* ok = controls.get<QPushButton>(kIdOk)) {
+        QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    }
+    if (auto* cancel = controls.get<QPushButton>(kIdCancel)) {
+        QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    }
+    return controls;
 }
 
 } // namespace zenko::ui

@@ -8,6 +8,7 @@
 
 #include "ui/DialogTemplate.h"
 
+class QDialog;
 class QWidget;
 
 namespace zenko::ui {
@@ -50,5 +51,13 @@ private:
 // object names "ctl<id>", accessible names, and the tab order of creation.
 BuiltControls BuildControls(QWidget* client, const DialogTemplate& dialog,
                             const DialogUnits& units);
+
+// The standard command ids of a dialog's OK and Cancel buttons.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// A modal dialog of its own: title bar with a close box, the template's caption and size in the
+// dialog font, its controls built on it, OK accepting and Cancel rejecting.
+BuiltControls BuildModalDialog(QDialog* dialog, const DialogTemplate& dialogTemplate);
 
 } // namespace zenko::ui

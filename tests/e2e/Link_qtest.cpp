@@ -68,7 +68,7 @@ private slots:
 
 void LinkTest::startSendsTheStartUpDatagramsInOrder() {
     LinkFixture link(Board(0, 0));
-    link.dlg().OnStart();
+    link.start();
     QVERIFY(link.dlg().m_bRunning);
     QVERIFY(link.waitForCommands(8));
     const QList<QByteArray> expected{"010500", "010501", "020604", "020605",
@@ -89,12 +89,12 @@ void LinkTest::startSendsTheStartUpDatagramsInOrder() {
 
 void LinkTest::startStopStartRepeatsThem() {
     LinkFixture link(Board(0, 0));
-    link.dlg().OnStart();
+    link.start();
     QVERIFY(link.waitForCommands(8));
     link.dlg().OnStop();
     QVERIFY(link.waitForCommands(10));
     link.board.clearCommands();
-    link.dlg().OnStart();
+    link.start();
     QVERIFY(link.waitForCommands(8));
     QCOMPARE(link.commandsHex().mid(0, 8),
              (QList<QByteArray>{"010500", "010501", "020604", "020605", "020606", "020607",
@@ -119,7 +119,7 @@ void LinkTest::fullDrivesBothWays() {
     QFETCH(int, negativeDrive);
     QFETCH(int, positiveDrive);
     LinkFixture link(Board(boardAzimuth, 0, 0), LocalTarget(target, 0));
-    link.dlg().OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
     QCOMPARE(RelayCommands(link, "cf").first(), command);
     QCOMPARE(RelayCommands(link, "3f").first(), kElOff);
@@ -133,7 +133,7 @@ void LinkTest::fullDrivesBothWays() {
 
 void LinkTest::deadBandSwitchesTheAxisOff() {
     LinkFixture link(Board(90.3, 45, 0), LocalTarget(90, 45));
-    link.dlg().OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
     QCOMPARE(RelayCommands(link, "cf").first(), kAzOff);
     QCOMPARE(RelayCommands(link, "3f").first(), kElOff);
@@ -146,7 +146,7 @@ void LinkTest::deadBandSwitchesTheAxisOff() {
 void LinkTest::shortenedPulseEndsWithItsOffCommand() {
     // 50 degrees is exactly 256 counts; a target 4 degrees above gives a 100 ms pulse at 1 s.
     LinkFixture link(Board(50, 0, 0), LocalTarget(54, 0));
-    link.dlg().OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 2, 3000);
     const QList<QByteArray> relays = RelayCommands(link, "cf");
     QCOMPARE(relays[0], kAzIncrease);
@@ -171,7 +171,7 @@ void LinkTest::shortenedPulseEndsWithItsOffCommand() {
 
 void LinkTest::stopSwitchesBothAxesOff() {
     LinkFixture link(Board(20, 0, 0), LocalTarget(25, 0));
-    link.dlg().OnStart();
+    link.start();
     // Stop while the pulse is still on: the off commands come from Stop itself.
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 1, 3000);
     link.dlg().OnStop();
@@ -203,7 +203,7 @@ void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
     CControllerDlg& w = link.dlg();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
     QCOMPARE(RelayCommands(link, "cf").last(), kAzIncrease);
     if (way == "escape") {
@@ -230,7 +230,7 @@ void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
 void LinkTest::clearingAnOutputWhileRunningSwitchesItOffAtOnce() {
     LinkFixture link(Board(0, 0, 0), LocalTarget(100, 50));
     link.dlg().show();
-    link.dlg().OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
     auto* azOut = link.dlg().controls().get<QCheckBox>(ui::ctl::AzOut);
     QTest::mouseClick(azOut, Qt::LeftButton, {}, QPoint(4, azOut->height() / 2));
@@ -259,7 +259,7 @@ void LinkTest::adcReplyFromAForeignAddressIsIgnored() {
     QTRY_VERIFY(probe.hasPendingDatagrams());
     QCOMPARE(probe.receiveDatagram().senderAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
 
-    link.dlg().OnStart();
+    link.start();
     QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
     QCOMPARE(link.dlg().m_dAzVolt, 0.0);
     QCOMPARE(link.dlg().m_dElVolt, 0.0);
@@ -310,7 +310,7 @@ void LinkTest::startChecksRefuseBadSettings() {
 void LinkTest::closedLoopSettlesWithinTheDeadBand() {
     // From 30 degrees away on both axes the antenna reaches the Local target and stops there.
     LinkFixture link(Board(90, 15, 8), LocalTarget(120, 45));
-    link.dlg().OnStart();
+    link.start();
     const auto settled = [&] {
         const auto& model = link.board.modelNow();
         return std::abs(model.angle(picnic::Axis::Azimuth) - 120) < 1.3 &&
@@ -330,7 +330,7 @@ void LinkTest::strayDatagramsAreDroppedWithoutHarm() {
     LinkFixture link(picnic::SimulatorOptions{}, LocalTarget(0, 0));
     link.board.setAnswerAdc(false);
     CControllerDlg& w = link.dlg();
-    w.OnStart();
+    link.start();
     QUdpSocket stray;
     QVERIFY(stray.bind(QHostAddress::LocalHost, 0));
     // Datagrams on the sending sockets are never read, only discarded.

@@ -78,7 +78,7 @@ private slots:
 
 void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
     LinkFixture link(Board(100, 30, 8), "Local_Remote_Selector=3\n");
-    link.dlg().OnStart();
+    link.start();
     Peer peer;
     const QNetworkDatagram first = peer.ask("tracker,120,45", link.ascPort);
     QCOMPARE(first.data().size(), 45);
@@ -100,7 +100,7 @@ void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
 
 void SetValueTest::binaryRequestSetsWholeDegreesAndAnswersTwentyBytes() {
     LinkFixture link(Board(50, 10, 0), "Local_Remote_Selector=2\nLocal_Set_Az_Ang=50\n");
-    link.dlg().OnStart();
+    link.start();
     // Wait for a control step, so the reply carries measured angles.
     QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 49, 3000);
     Peer peer;
@@ -120,7 +120,7 @@ void SetValueTest::binaryRequestSetsWholeDegreesAndAnswersTwentyBytes() {
 
 void SetValueTest::requestsWithoutBothSetValuesAreReadOnlyQueries() {
     LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
-    link.dlg().OnStart();
+    link.start();
     Peer peer;
     QCOMPARE(peer.ask("x,10,20", link.ascPort).data().size(), 45);
     const struct {
@@ -144,7 +144,7 @@ void SetValueTest::requestsWithoutBothSetValuesAreReadOnlyQueries() {
 
 void SetValueTest::aBurstGetsAReplyEach() {
     LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
-    link.dlg().OnStart();
+    link.start();
     Peer peer;
     // As many as the receivers' socket buffers hold while the window is not yet reading.
     constexpr int kBurst = 100;
@@ -159,7 +159,7 @@ void SetValueTest::aBurstGetsAReplyEach() {
 
 void SetValueTest::oversizedDatagramIsDroppedAndTheNextAnswered() {
     LinkFixture link(Board(0, 0, 0));
-    link.dlg().OnStart();
+    link.start();
     Peer peer;
     peer.send("x,1,2" + QByteArray(1500, ' '), link.ascPort);
     peer.send("x,3,4" + QByteArray(1495, ' '), link.ascPort);
@@ -171,7 +171,7 @@ void SetValueTest::oversizedDatagramIsDroppedAndTheNextAnswered() {
 
 void SetValueTest::servicesCloseWithStop() {
     LinkFixture link(Board(0, 0, 0));
-    link.dlg().OnStart();
+    link.start();
     link.dlg().OnStop();
     Peer peer;
     peer.send("x,1,2", link.ascPort);

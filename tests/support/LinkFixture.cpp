@@ -1,8 +1,10 @@
 #include "support/LinkFixture.h"
 
-#include <QCoreApplication>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUdpSocket>
+
+#include "ui/MainWindowTemplate.h"
 
 namespace zenko::test {
 
@@ -28,11 +30,21 @@ picnic::SimulatorOptions OnFreePort(picnic::SimulatorOptions options) {
     return options;
 }
 
+constexpr int kPortAttempts = 5;
+
+// Another program may take a free port between the look and the bind: try again.
+std::unique_ptr<picnic::PicnicSimulator> StartedBoard(const picnic::SimulatorOptions& options) {
+    auto board = std::make_unique<picnic::PicnicSimulator>(OnFreePort(options));
+    for (int attempt = 1; !board->start() && attempt < kPortAttempts; ++attempt) {
+        board = std::make_unique<picnic::PicnicSimulator>(OnFreePort(options));
+    }
+    return board;
+}
+
 } // namespace
 
 LinkFixture::LinkFixture(const picnic::SimulatorOptions& boardOptions, const QByteArray& extraIni)
-    : board(OnFreePort(boardOptions)) {
-    board.start();
+    : m_board(StartedBoard(boardOptions)), board(*m_board) {
     binPort = FreeUdpPort();
     ascPort = FreeUdpPort();
     // The first of duplicate keys wins, so the test's own keys come first.
@@ -44,6 +56,20 @@ LinkFixture::LinkFixture(const picnic::SimulatorOptions& boardOptions, const QBy
                            "\nAsc_Set_Value_Receiving_Port=" + QByteArray::number(ascPort) +
                            "\nControl_Interval=1\n";
     window = std::make_unique<WindowFixture>(&ini);
+}
+
+void LinkFixture::start() {
+    for (int attempt = 1; attempt <= kPortAttempts; ++attempt) {
+        window->messages.messages.clear();
+        dlg().OnStart();
+        if (dlg().m_bRunning) {
+            return;
+        }
+        binPort = FreeUdpPort();
+        ascPort = FreeUdpPort();
+        window->setText(ui::ctl::BinPort, QString::number(binPort));
+        window->setText(ui::ctl::AscPort, QString::number(ascPort));
+    }
 }
 
 QList<QByteArray> LinkFixture::commandsHex() const {

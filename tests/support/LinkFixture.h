@@ -19,12 +19,18 @@ struct LinkFixture {
     explicit LinkFixture(const picnic::SimulatorOptions& board = {},
                          const QByteArray& extraIni = {});
 
-    picnic::PicnicSimulator board;
+private:
+    std::unique_ptr<picnic::PicnicSimulator> m_board;
+
+public:
+    picnic::PicnicSimulator& board;
     std::uint16_t binPort = 0;
     std::uint16_t ascPort = 0;
     std::unique_ptr<WindowFixture> window;
 
     CControllerDlg& dlg() const { return *window->window; }
+    // Starts the link, choosing other receiving ports if another program took them meanwhile.
+    void start();
     // The commands the board received, as hex texts.
     QList<QByteArray> commandsHex() const;
     // Waits (bounded) until the board has received at least `count` commands.
