@@ -29,6 +29,10 @@ CControllerApp::CControllerApp(int& argc, char** argv) : QApplication(argc, argv
     }
     // Message boxes and menus need the Japanese font as much as the dialogs do.
     setFont(ui::DialogFont());
+    // The operator's interface is Japanese whatever the desktop's language.
+    if (m_qtTranslator.load(QStringLiteral(":/zenko/translations/qtbase_ja.qm"))) {
+        installTranslator(&m_qtTranslator);
+    }
 }
 
 int CControllerApp::InitInstance() {

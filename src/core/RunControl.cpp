@@ -10,6 +10,7 @@ using namespace zenko;
 namespace {
 
 const QString kAnyAddress = QStringLiteral("0.0.0.0");
+constexpr int kReceiverBufferBytes = 4 * 1024 * 1024;
 
 // The six commands that set the board's I/O directions; the third bytes 4 to 7 of the last four
 // are the bit positions of the four relay bits.
@@ -42,6 +43,8 @@ bool CControllerDlg::OpenReceiver(core::ControllerSocket& socket, std::int16_t p
         m_messages.show(this, creationError);
         return false;
     }
+    // Room for a burst of requests from a busy peer while a control step runs.
+    socket.SetReceiveBuffer(kReceiverBufferBytes);
     socket.m_bOpen = true;
     return true;
 }

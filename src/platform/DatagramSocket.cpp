@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QUdpSocket>
+#include <QVariant>
 
 namespace zenko::platform {
 
@@ -48,6 +49,12 @@ void DatagramSocket::Close() {
         socket->deleteLater();
     } else {
         delete socket;
+    }
+}
+
+void DatagramSocket::SetReceiveBuffer(int bytes) {
+    if (m_socket != nullptr) {
+        m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(bytes));
     }
 }
 

@@ -39,6 +39,8 @@ public:
     // Closing a closed socket does nothing. Notifications still queued reach nobody.
     void Close();
     bool isCreated() const;
+    // Asks the system for room for this many bytes of queued datagrams (it may grant less).
+    void SetReceiveBuffer(int bytes);
     // The local port actually bound, 0 when not created.
     std::uint16_t localPort() const;
 

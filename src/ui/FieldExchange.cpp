@@ -26,6 +26,13 @@ void ShowCombo(QComboBox* combo, const QString& held) {
     combo->setEditText(match >= 0 ? entries[match] : held);
 }
 
+void ShowText(QWidget* control, const QString& text) {
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (edit->text() != text) {
+        edit->setText(text);
+    }
+}
+
 QString FieldText(QWidget* control) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         return combo->currentText();

@@ -61,6 +61,9 @@ const T& Member(const State& state, const FieldBinding<State>& binding) {
 }
 
 void ShowCombo(QComboBox* combo, const QString& held);
+// A field already showing the text is left alone: the window shows after every request of a
+// busy peer, and rewriting identical texts only costs time and resets the operator's cursor.
+void ShowText(QWidget* control, const QString& text);
 QString FieldText(QWidget* control);
 
 } // namespace detail
@@ -70,23 +73,25 @@ void ShowFields(std::span<const FieldBinding<State>> bindings, const State& stat
                 const BuiltControls& controls) {
     for (const auto& binding : bindings) {
         QWidget* control = controls.find(binding.controlId);
-        auto* edit = qobject_cast<QLineEdit*>(control);
         switch (binding.transfer) {
         case Transfer::Text:
-            edit->setText(detail::Member<State, QString>(state, binding));
+            detail::ShowText(control, detail::Member<State, QString>(state, binding));
             break;
         case Transfer::ComboText:
             detail::ShowCombo(qobject_cast<QComboBox*>(control),
                               detail::Member<State, QString>(state, binding));
             break;
         case Transfer::SignedInt:
-            edit->setText(QString::number(detail::Member<State, std::int32_t>(state, binding)));
+            detail::ShowText(control,
+                             QString::number(detail::Member<State, std::int32_t>(state, binding)));
             break;
         case Transfer::UnsignedInt:
-            edit->setText(QString::number(detail::Member<State, std::uint32_t>(state, binding)));
+            detail::ShowText(control,
+                             QString::number(detail::Member<State, std::uint32_t>(state, binding)));
             break;
         case Transfer::Int16:
-            edit->setText(QString::number(detail::Member<State, std::int16_t>(state, binding)));
+            detail::ShowText(control,
+                             QString::number(detail::Member<State, std::int16_t>(state, binding)));
             break;
         case Transfer::Check:
             qobject_cast<QCheckBox*>(control)->setChecked(

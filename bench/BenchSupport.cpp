@@ -1,0 +1,300 @@
+#include "BenchSupport.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+#include <sys/prctl.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QUdpSocket>
+
+#include "platform/Formats.h"
+
+namespace zenko::bench {
+
+namespace {
+
+constexpr std::uint32_t kPortSpan = kHighestPort - kLowestPort + 1;
+constexpr int kPortAttempts = 2000;
+constexpr int kBoardStartAttempts = 5;
+constexpr int kBoardStartTimeoutMs = 5000;
+constexpr int kBoardStopTimeoutMs = 3000;
+
+void WriteLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+std::optional<long long> ParseInteger(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    long long value = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    if (bytes.isEmpty() || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "  --name N" padded so that the explanations start in one column.
+QString OptionColumn(const QString& usage) {
+    constexpr qsizetype kWidth = 24;
+    return (QLatin1String("  ") + usage).leftJustified(kWidth) + QLatin1Char(' ');
+}
+
+QString HelpText(const std::vector<IntegerOption>& options, const QString& summary) {
+    QString text =
+        summary + QLatin1String("\n\nOptions (a value may also follow an equals sign):\n");
+    for (const IntegerOption& option : options) {
+        text += OptionColumn(QLatin1String(option.name) + QLatin1String(" N")) +
+                QLatin1String(option.help) + QLatin1String(" (") +
+                platform::FormatInteger(option.lowest) + QLatin1String("..") +
+                platform::FormatInteger(option.highest) + QLatin1String(", default ") +
+                platform::FormatInteger(*option.value) + QLatin1String(")\n");
+    }
+    return text + OptionColumn(QStringLiteral("-h, --help")) + QLatin1String("show this text");
+}
+
+double NearestRank(const std::vector<double>& sorted, double fraction) {
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+} // namespace
+
+PortPicker::PortPicker()
+    : m_next(static_cast<std::uint32_t>(QCoreApplication::applicationPid() * 37) % kPortSpan) {}
+
+std::uint16_t PortPicker::next() {
+    for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
+        const auto port = static_cast<std::uint16_t>(kLowestPort + (m_next++ % kPortSpan));
+        QUdpSocket probe;
+        if (probe.bind(QHostAddress::LocalHost, port, QUdpSocket::DontShareAddress)) {
+            return port;
+        }
+    }
+    return 0;
+}
+
+void UseOffscreenPlatformByDefault() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+void PrintLine(const QString& line) {
+    WriteLine(stdout, line);
+}
+
+void PrintError(const QString& line) {
+    WriteLine(stderr, line);
+}
+
+QString LoadAverages() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("unknown");
+    }
+    const QList<QByteArray> fields = file.readLine().split(' ');
+    return fields.size() < 3 ? QStringLiteral("unknown")
+                             : QString::fromLatin1(fields[0] + ' ' + fields[1] + ' ' + fields[2]);
+}
+
+QString Fixed(double value, int decimals) {
+    return platform::FormatFixed(value, 0, decimals);
+}
+
+OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
+                           const QString& summary) {
+    for (qsizetype index = 0; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            return {OptionOutcome::Action::Help, HelpText(options, summary)};
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const auto option = std::find_if(options.begin(), options.end(), [&](const auto& entry) {
+            return name == QLatin1String(entry.name);
+        });
+        if (option == options.end()) {
+            return {OptionOutcome::Action::Fail, QLatin1String("unknown option ") + argument};
+        }
+        QString text;
+        if (equals >= 0) {
+            text = argument.mid(equals + 1);
+        } else if (index + 1 < arguments.size()) {
+            text = arguments[++index];
+        } else {
+            return {OptionOutcome::Action::Fail, name + QLatin1String(" needs a value")};
+        }
+        const auto value = ParseInteger(text);
+        if (!value || *value < option->lowest || *value > option->highest) {
+            return {OptionOutcome::Action::Fail,
+                    name + QLatin1String(" expects a whole number from ") +
+                        platform::FormatInteger(option->lowest) + QLatin1String(" to ") +
+                        platform::FormatInteger(option->highest)};
+        }
+        *option->value = *value;
+    }
+    return {};
+}
+
+Summary Summarize(std::vector<double> values) {
+    Summary summary;
+    if (values.empty()) {
+        return summary;
+    }
+    std::sort(values.begin(), values.end());
+    summary.count = values.size();
+    summary.minimum = values.front();
+    summary.median = NearestRank(values, 0.5);
+    summary.p95 = NearestRank(values, 0.95);
+    summary.p99 = NearestRank(values, 0.99);
+    summary.maximum = values.back();
+    return summary;
+}
+
+QString FormatSummary(const Summary& summary, const QString& unit, int decimals) {
+    if (summary.count == 0) {
+        return QStringLiteral("no samples");
+    }
+    const auto figure = [&](const char* name, double value) {
+        return QLatin1String(name) + QLatin1Char(' ') + Fixed(value, decimals) + QLatin1Char(' ') +
+               unit;
+    };
+    return figure("median", summary.median) + QLatin1String("  ") + figure("p95", summary.p95) +
+           QLatin1String("  ") + figure("p99", summary.p99) + QLatin1String("  ") +
+           figure("max", summary.maximum) + QLatin1String("  (n=") +
+           platform::FormatInteger(static_cast<std::int64_t>(summary.count)) + QLatin1Char(')');
+}
+
+QByteArray ControllerIni(const ControllerSettings& settings) {
+    const auto number = [](std::int64_t value) {
+        return platform::FormatInteger(value).toLatin1();
+    };
+    // Every board address is on loopback, so no datagram can leave this machine whichever
+    // address the window's list ends up on.
+    return "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nPICNIC_IP_2=127.0.0.2\nPICNIC_IP_3=127.0.0.3\n"
+           "PICNIC_PARA_PORT=" +
+           number(settings.boardPort) +
+           "\nBin_Set_Value_Receiving_Port=" + number(settings.binaryPort) +
+           "\nAsc_Set_Value_Receiving_Port=" + number(settings.asciiPort) +
+           "\nControl_Interval=" + number(settings.controlIntervalSeconds) +
+           "\nLocal_Remote_Selector=" + number(settings.selector) +
+           "\nLocal_Set_Az_Ang=" + number(settings.localAzimuth) +
+           "\nLocal_Set_El_Ang=" + number(settings.localElevation) + "\n";
+}
+
+ControllerUnderTest::ControllerUnderTest(const ControllerSettings& settings)
+    : m_profile(m_dir.filePath(QStringLiteral("ZENKO.ini"))) {
+    QFile file(m_profile.path());
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(ControllerIni(settings));
+    }
+    file.close();
+    m_window = std::make_unique<CControllerDlg>(m_profile, m_messages);
+    m_window->show();
+}
+
+ControllerUnderTest::~ControllerUnderTest() {
+    if (m_window->m_bRunning) {
+        m_window->OnStop();
+    }
+}
+
+bool ControllerUnderTest::start() {
+    m_window->OnStart();
+    return m_window->m_bRunning && m_messages.messages.isEmpty();
+}
+
+QString ControllerUnderTest::messages() const {
+    return m_messages.messages.join(QLatin1Char('\n'));
+}
+
+std::optional<BoardLine> ParseBoardLine(const QByteArray& line) {
+    // "19:52:01.123 +1234.567 127.0.0.1:40211 03 06 01 cf 10  relay az: ..."
+    const QList<QByteArray> fields = line.trimmed().split(' ');
+    if (fields.size() < 4 || !fields[1].startsWith('+') || !fields[2].contains(':')) {
+        return std::nullopt;
+    }
+    const QByteArray& since = fields[1];
+    double milliseconds = 0;
+    const auto [end, error] =
+        std::from_chars(since.constData() + 1, since.constData() + since.size(), milliseconds);
+    if (error != std::errc() || end != since.constData() + since.size()) {
+        return std::nullopt;
+    }
+    BoardLine parsed{milliseconds, {}};
+    for (qsizetype index = 3; index < fields.size() && fields[index].size() == 2; ++index) {
+        bool isHex = false;
+        const uint byte = fields[index].toUInt(&isHex, 16);
+        if (!isHex) {
+            break;
+        }
+        parsed.bytes.append(static_cast<char>(byte));
+    }
+    if (parsed.bytes.isEmpty()) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+BoardProcess::~BoardProcess() {
+    if (m_process.state() == QProcess::NotRunning) {
+        return;
+    }
+    m_process.terminate();
+    if (!m_process.waitForFinished(kBoardStopTimeoutMs)) {
+        m_process.kill();
+        m_process.waitForFinished(kBoardStopTimeoutMs);
+    }
+}
+
+bool BoardProcess::start(const QStringList& arguments, PortPicker& ports) {
+    for (int attempt = 0; attempt < kBoardStartAttempts; ++attempt) {
+        m_port = ports.next();
+        if (m_port == 0) {
+            m_error = QStringLiteral("no free UDP port for the board");
+            return false;
+        }
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        // The board ends with this program even when the program is killed outright and no
+        // destructor runs.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        m_process.start(QStringLiteral(ZENKO_PICNIC_SIM_PATH),
+                        arguments +
+                            QStringList{QStringLiteral("--port"), platform::FormatInteger(m_port)});
+        if (!m_process.waitForStarted(kBoardStartTimeoutMs)) {
+            m_error = QLatin1String("picnic-sim did not start: ") + m_process.errorString();
+            return false;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < kBoardStartTimeoutMs && !m_process.canReadLine() &&
+               m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(100);
+        }
+        if (m_process.canReadLine()) {
+            const QByteArray first = m_process.readLine();
+            if (first.startsWith("picnic-sim: listening on")) {
+                return true;
+            }
+        }
+        m_error = QLatin1String("picnic-sim on port ") + platform::FormatInteger(m_port) +
+                  QLatin1String(": ") +
+                  QString::fromUtf8(m_process.readAllStandardError()).trimmed();
+        m_process.kill();
+        m_process.waitForFinished(kBoardStopTimeoutMs);
+    }
+    return false;
+}
+
+} // namespace zenko::bench
