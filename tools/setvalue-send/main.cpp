@@ -1,0 +1,91 @@
+#include <cstdio>
+#include <optional>
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include "platform/Formats.h"
+#include "setvalue-send/SetValueSendCommandLine.h"
+#include "setvalue-send/SetValueSendReply.h"
+
+using namespace zenko::setvaluesend;
+
+namespace {
+
+// Scripts read the lines through a pipe, so each goes out whole at once.
+void PrintLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int Fail(const QString& reason) {
+    PrintLine(stderr, QLatin1String("setvalue-send: ") + reason);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const CommandLineOutcome outcome = ParseCommandLine(arguments);
+    if (outcome.action == CommandLineOutcome::Action::Help) {
+        std::fputs(outcome.message.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (outcome.action == CommandLineOutcome::Action::Fail) {
+        PrintLine(stderr, QLatin1String("setvalue-send: ") + outcome.message);
+        return outcome.exitStatus;
+    }
+    const SendSettings& settings = outcome.settings;
+    const QHostAddress target(settings.host);
+    const QString targetText =
+        settings.host + QLatin1Char(':') + zenko::platform::FormatInteger(settings.port);
+
+    // A socket bound to loopback cannot reach another machine, and one bound to every address
+    // would take datagrams meant for the station's other interfaces in the loopback case.
+    QUdpSocket socket;
+    const QHostAddress local(target.isLoopback() ? QHostAddress::LocalHost : QHostAddress::AnyIPv4);
+    if (!socket.bind(local, 0, QAbstractSocket::DontShareAddress)) {
+        return Fail(QLatin1String("cannot bind a local port: ") + socket.errorString());
+    }
+
+    std::optional<QByteArray> reply;
+    QObject::connect(&socket, &QUdpSocket::readyRead, &application, [&] {
+        while (socket.hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = socket.receiveDatagram();
+            if (!reply && datagram.senderAddress() == target) {
+                reply = datagram.data();
+                QCoreApplication::quit();
+            }
+        }
+    });
+    if (socket.writeDatagram(settings.request, target, settings.port) != settings.request.size()) {
+        return Fail(QLatin1String("cannot send to ") + targetText + QLatin1String(": ") +
+                    socket.errorString());
+    }
+    QTimer::singleShot(settings.timeoutMs, Qt::PreciseTimer, &application, &QCoreApplication::quit);
+    QCoreApplication::exec();
+
+    if (!reply) {
+        return Fail(QLatin1String("no reply from ") + targetText + QLatin1String(" within ") +
+                    zenko::platform::FormatInteger(settings.timeoutMs) + QLatin1String(" ms"));
+    }
+    const DecodedReply decoded = DecodeReply(*reply, settings.replyFormat);
+    if (!decoded.reading.isEmpty()) {
+        PrintLine(stdout, decoded.reading);
+    }
+    PrintLine(stdout, QLatin1String("reply from ") + settings.host + QLatin1String(", ") +
+                          zenko::platform::FormatInteger(reply->size()) +
+                          QLatin1String(" bytes: ") + decoded.raw);
+    if (!decoded.note.isEmpty()) {
+        PrintLine(stdout, QLatin1String("note: ") + decoded.note);
+    }
+    return 0;
+}
