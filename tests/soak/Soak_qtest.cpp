@@ -36,6 +36,20 @@ int SoakSeconds() {
 // anything per request.
 constexpr qint64 kGrowthBoundKiB = 16 * 1024;
 
+// AddressSanitizer holds freed memory in quarantine, so resident memory grows by design; there
+// LeakSanitizer's report at exit is the check instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentMemoryMeaningful = false;
+#else
+constexpr bool kResidentMemoryMeaningful = true;
+#endif
+#else
+constexpr bool kResidentMemoryMeaningful = true;
+#endif
+
 } // namespace
 
 // The real window against the simulated board under a mix of good and bad traffic, board
@@ -152,8 +166,10 @@ void SoakTest::survivesMixedTrafficAndLeavesTheRelaysOff() {
           static_cast<long long>(clock.elapsed() / 1000), requests, stops,
           static_cast<long long>(warmedUpKiB), static_cast<long long>(endKiB));
     QCOMPARE(stopsLeftDriving, 0);
-    QVERIFY2(endKiB - warmedUpKiB < kGrowthBoundKiB,
-             qPrintable(QStringLiteral("grew %1 KiB").arg(endKiB - warmedUpKiB)));
+    if (kResidentMemoryMeaningful) {
+        QVERIFY2(endKiB - warmedUpKiB < kGrowthBoundKiB,
+                 qPrintable(QStringLiteral("grew %1 KiB").arg(endKiB - warmedUpKiB)));
+    }
 
     // Leaving the program while running leaves both axes off as well.
     w.close();
