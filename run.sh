@@ -36,8 +36,14 @@ fi
 sim_pid=
 if ! grep -iE '^\s*PICNIC_IP_[123]\s*=' "$demo/ZENKO.ini" | grep -vqE '=\s*"?127\.'; then
     port=$(grep -iE '^\s*PICNIC_PARA_PORT\s*=' "$demo/ZENKO.ini" | head -n1 | sed -E 's/.*=\s*"?([0-9]+).*/\1/')
+    # With a display, the simulator also shows where the antenna points.
+    view=()
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        view=(--view)
+    fi
     build/tools/picnic-sim/picnic-sim --port "${port:-10001}" --az-line 0:0,450:4.5 \
-        --az-stops 0:450 --az-start 150 --el-start 60 --az-speed 4 --el-speed 2 >"$demo/picnic-sim.log" 2>&1 &
+        --az-stops 0:450 --az-start 150 --el-start 60 --az-speed 4 --el-speed 2 "${view[@]}" \
+        >"$demo/picnic-sim.log" 2>&1 &
     sim_pid=$!
     trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
     echo "Simulated board on 127.0.0.1:${port:-10001} (log: demo/picnic-sim.log)"

@@ -216,6 +216,10 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             outcome.settings.quiet = true;
             continue;
         }
+        if (argument == QLatin1String("--view")) {
+            outcome.settings.view = true;
+            continue;
+        }
         if (argument == QLatin1String("--allow-non-loopback")) {
             allowNonLoopback = true;
             continue;
@@ -292,6 +296,9 @@ QString HelpText() {
         "  --quiet                  do not print the datagrams\n"
         "  --status-interval MS     print the antenna's state every MS milliseconds\n"
         "                           (default 0: never)\n"
+        "  --view                   show a window with the antenna's azimuth and elevation\n"
+        "                           dials and the four relays as lamps (needs a display);\n"
+        "                           closing it ends the simulator\n"
         "  -h, --help               show this text\n"
         "\n"
         "Datagrams: 3 bytes 04 CH 00 request an ADC reading (channel 81 azimuth, 89\n"
@@ -303,8 +310,8 @@ QString HelpText() {
         "on, it stands.\n"
         "\n"
         "Lines: HH:MM:SS.mmm +MS_SINCE_START SOURCE:PORT HEX  MEANING  (az DEG, el DEG)\n"
-        "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port cannot be bound;\n"
-        "2 for a wrong command line.\n");
+        "Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the --view window is\n"
+        "closed; 1 when the port cannot be bound; 2 for a wrong command line.\n");
 }
 
 } // namespace zenko::picnic

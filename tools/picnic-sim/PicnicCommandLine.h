@@ -12,6 +12,8 @@ struct PicnicSettings {
     bool quiet = false;
     // 0: no periodic status lines.
     int statusIntervalMs = 0;
+    // Show the antenna in a window; without it the simulator needs no display.
+    bool view = false;
 };
 
 struct CommandLineOutcome {

@@ -1,10 +1,13 @@
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTime>
 #include <QTimer>
 
+#include "picnic-sim/AntennaView.h"
 #include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicReport.h"
 #include "picnic-sim/PicnicSimulator.h"
@@ -36,10 +39,12 @@ const char* SignalName(int signalNumber) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
-
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    // Only the window needs a QApplication, and a QApplication needs a display: the command line
+    // is read before either application exists, so that the simulator alone runs anywhere.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
     if (outcome.action == CommandLineOutcome::Action::Help) {
         std::fputs(outcome.message.toUtf8().constData(), stdout);
@@ -50,18 +55,24 @@ int main(int argc, char* argv[]) {
         return outcome.exitStatus;
     }
     const PicnicSettings& settings = outcome.settings;
+    const std::unique_ptr<QCoreApplication> application =
+        settings.view ? std::make_unique<QApplication>(argc, argv)
+                      : std::make_unique<QCoreApplication>(argc, argv);
 
     PicnicSimulator simulator(settings.simulator);
     if (!simulator.start()) {
         PrintLine(stderr, QLatin1String("picnic-sim: ") + simulator.errorString());
         return 1;
     }
+    // Quitting closes the window too, which is no news to the operator after a signal.
+    QMetaObject::Connection windowClosed;
     zenko::platform::TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &zenko::platform::TerminationSignals::received,
-                     &application, [&application](int signalNumber) {
+                     application.get(), [&windowClosed](int signalNumber) {
                          PrintLine(stdout, QLatin1String("picnic-sim: stopped by ") +
                                                QLatin1String(SignalName(signalNumber)));
-                         application.quit();
+                         QObject::disconnect(windowClosed);
+                         QCoreApplication::quit();
                      });
     if (!settings.quiet) {
         QObject::connect(&simulator, &PicnicSimulator::commandReceived, &simulator,
@@ -78,6 +89,16 @@ int main(int argc, char* argv[]) {
                                                simulator.startNs()));
         });
         statusTimer.start(settings.statusIntervalMs);
+    }
+
+    // Closing the last window quits the application with status 0, as a signal does.
+    std::unique_ptr<AntennaView> view;
+    if (settings.view) {
+        view = std::make_unique<AntennaView>(simulator);
+        windowClosed = QObject::connect(qApp, &QGuiApplication::lastWindowClosed, view.get(), [] {
+            PrintLine(stdout, QStringLiteral("picnic-sim: window closed"));
+        });
+        view->show();
     }
 
     const RotatorModel& model = simulator.modelNow();

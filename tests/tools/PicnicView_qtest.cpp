@@ -1,0 +1,296 @@
+#include "picnic-sim/AntennaView.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <numbers>
+
+#include <signal.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "picnic-sim/PicnicCommandLine.h"
+#include "picnic-sim/PicnicProtocol.h"
+#include "picnic-sim/PicnicSimulator.h"
+
+using namespace zenko::picnic;
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// Stuck axes with wide stops: relays switch but the angles stay where the test puts them, even
+// past a full turn, so what the view shows can be compared exactly.
+SimulatorOptions StillOptions() {
+    SimulatorOptions options;
+    options.port = 0;
+    options.model.azimuth.speed = 0.0;
+    options.model.elevation.speed = 0.0;
+    options.model.azimuth.lowerStop = -400.0;
+    options.model.azimuth.upperStop = 800.0;
+    options.model.elevation.lowerStop = -30.0;
+    options.model.elevation.upperStop = 180.0;
+    return options;
+}
+
+// A mask of 0 writes the whole byte.
+bool SendRelayByte(PicnicSimulator& simulator, std::uint8_t relays) {
+    QUdpSocket socket;
+    if (!socket.bind(QHostAddress(QHostAddress::LocalHost), 0)) {
+        return false;
+    }
+    const qsizetype before = simulator.commands().size();
+    socket.writeDatagram(BuildRelayCommand({0x00, relays}), QHostAddress(QHostAddress::LocalHost),
+                         simulator.port());
+    return QTest::qWaitFor([&] { return simulator.commands().size() > before; }, kWaitMs);
+}
+
+QColor PixelAt(const QImage& image, QPointF point) {
+    const double ratio = image.devicePixelRatio();
+    return image.pixelColor(QPoint(qRound(point.x() * ratio), qRound(point.y() * ratio)));
+}
+
+int Distance(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+           std::abs(a.blue() - b.blue());
+}
+
+bool IsNeedleRed(const QColor& colour) {
+    return colour.red() > 170 && colour.green() < 100 && colour.blue() < 100;
+}
+
+// Counts the view's paint events.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++count;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+class PicnicViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void viewOptionIsReadAndDocumented();
+    void showsTheModel_data();
+    void showsTheModel();
+    void followsATurningAntennaAndRestsWhenItStands();
+    void programEndsCleanlyOnASignal_data();
+    void programEndsCleanlyOnASignal();
+    // Last: it runs the application's own event loop to its end.
+    void closingTheWindowEndsTheEventLoopWithStatusZero();
+};
+
+void PicnicViewTest::viewOptionIsReadAndDocumented() {
+    QVERIFY(!ParseCommandLine({}).settings.view);
+    const CommandLineOutcome view =
+        ParseCommandLine({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--view")});
+    QCOMPARE(view.action, CommandLineOutcome::Action::Run);
+    QVERIFY(view.settings.view);
+    QCOMPARE(ParseCommandLine({QStringLiteral("--view=1")}).action,
+             CommandLineOutcome::Action::Fail);
+    QVERIFY(HelpText().contains(QLatin1String("--view")));
+}
+
+void PicnicViewTest::showsTheModel_data() {
+    QTest::addColumn<double>("azimuth");
+    QTest::addColumn<double>("elevation");
+    QTest::addColumn<int>("relays");
+    QTest::addColumn<QString>("azimuthText");
+    QTest::addColumn<QString>("elevationText");
+    // Az +, Az −, El +, El −
+    QTest::addColumn<QList<bool>>("lit");
+
+    QTest::newRow("standing") << 123.0 << 30.0 << 0x00 << QStringLiteral("az 123.0°")
+                              << QStringLiteral("el 30.0°")
+                              << QList<bool>{false, false, false, false};
+    QTest::newRow("past a full turn, turning right")
+        << 405.3 << 45.0 << 0x10 << QStringLiteral("az 405.3°") << QStringLiteral("el 45.0°")
+        << QList<bool>{true, false, false, false};
+    QTest::newRow("west of north, past the zenith")
+        << -30.0 << 120.0 << 0x60 << QStringLiteral("az -30.0°") << QStringLiteral("el 120.0°")
+        << QList<bool>{false, true, true, false};
+    QTest::newRow("below the horizon, both elevation relays")
+        << 270.0 << -10.0 << 0xd0 << QStringLiteral("az 270.0°") << QStringLiteral("el -10.0°")
+        << QList<bool>{true, false, true, true};
+    QTest::newRow("bits that drive nothing light nothing")
+        << 10.0 << 80.0 << 0x0f << QStringLiteral("az 10.0°") << QStringLiteral("el 80.0°")
+        << QList<bool>{false, false, false, false};
+}
+
+void PicnicViewTest::showsTheModel() {
+    QFETCH(double, azimuth);
+    QFETCH(double, elevation);
+    QFETCH(int, relays);
+    QFETCH(QString, azimuthText);
+    QFETCH(QString, elevationText);
+    QFETCH(QList<bool>, lit);
+
+    PicnicSimulator simulator(StillOptions());
+    QVERIFY(simulator.start());
+    AntennaView view(simulator);
+    view.resize(view.sizeHint());
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(view.windowTitle().contains(QStringLiteral("アンテナ")));
+    QVERIFY(view.windowTitle().contains(QString::number(simulator.port())));
+
+    simulator.setAngle(Axis::Azimuth, azimuth);
+    simulator.setAngle(Axis::Elevation, elevation);
+    QVERIFY(SendRelayByte(simulator, static_cast<std::uint8_t>(relays)));
+    // Nothing tells the view; its own timer has to bring the new state in.
+    QVERIFY(QTest::qWaitFor([&] { return view.reading() == ReadModel(simulator.modelNow()); },
+                            kWaitMs));
+
+    QCOMPARE(view.reading().azimuth.angle, azimuth);
+    QCOMPARE(view.reading().elevation.angle, elevation);
+    QCOMPARE(view.reading().relays, static_cast<std::uint8_t>(relays));
+    QCOMPARE(view.angleText(Axis::Azimuth), azimuthText);
+    QCOMPARE(view.angleText(Axis::Elevation), elevationText);
+    const RotatorModel& model = simulator.modelNow();
+    QVERIFY(view.electricalText(Axis::Azimuth)
+                .endsWith(QStringLiteral("count %1").arg(model.count(Axis::Azimuth))));
+    QVERIFY(view.electricalText(Axis::Elevation)
+                .endsWith(QStringLiteral("count %1").arg(model.count(Axis::Elevation))));
+
+    const QImage image = view.grab().toImage();
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() >= view.width() && image.height() >= view.height());
+    const AntennaLayout layout = view.currentLayout();
+    const auto lamps = RelayLamps();
+    for (std::size_t i = 0; i < lamps.size(); ++i) {
+        const QColor light = PixelAt(image, LampLight(layout.lamps[i]).center());
+        const bool expected = lit[static_cast<qsizetype>(i)];
+        QCOMPARE(view.lampLit(i), expected);
+        QVERIFY2(expected ? Distance(light, lamps[i].litColour) < 30
+                          : Distance(light, lamps[i].litColour) > 150,
+                 qPrintable(QStringLiteral("%1 is %2").arg(lamps[i].label, light.name())));
+    }
+
+    // The needles point the way the antenna does, not the opposite way; an elevation beyond
+    // the dial rests on its end rather than leaving it.
+    const double halfCompass = layout.compassRadius / 2.0;
+    QVERIFY(
+        IsNeedleRed(PixelAt(image, AzimuthNeedleEnd(layout.compassCentre, halfCompass, azimuth))));
+    QVERIFY(!IsNeedleRed(
+        PixelAt(image, AzimuthNeedleEnd(layout.compassCentre, halfCompass, azimuth + 180.0))));
+    const double halfArc = layout.arcRadius / 2.0;
+    QVERIFY(IsNeedleRed(PixelAt(image, ElevationNeedleEnd(layout.arcPivot, halfArc, elevation))));
+    if (elevation > 90.0) {
+        const double angle = elevation * std::numbers::pi / 180.0;
+        const QPointF unclamped =
+            layout.arcPivot + QPointF(halfArc * std::cos(angle), -halfArc * std::sin(angle));
+        QVERIFY(!IsNeedleRed(PixelAt(image, unclamped)));
+    }
+}
+
+void PicnicViewTest::followsATurningAntennaAndRestsWhenItStands() {
+    SimulatorOptions options;
+    options.port = 0;
+    PicnicSimulator simulator(options);
+    QVERIFY(simulator.start());
+    AntennaView view(simulator);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    PaintCounter paints;
+    view.installEventFilter(&paints);
+
+    // Standing: nothing shown changes, so nothing is painted.
+    QTest::qWait(10 * AntennaView::kRefreshIntervalMs);
+    paints.count = 0;
+    QTest::qWait(6 * AntennaView::kRefreshIntervalMs);
+    QCOMPARE(paints.count, 0);
+
+    QVERIFY(SendRelayByte(simulator, kAzimuthIncrease));
+    QVERIFY(QTest::qWaitFor([&] { return view.lampLit(0); }, kWaitMs));
+    const double first = view.reading().azimuth.angle;
+    QVERIFY(QTest::qWaitFor([&] { return view.reading().azimuth.angle > first + 0.5; }, kWaitMs));
+    paints.count = 0;
+    QTest::qWait(10 * AntennaView::kRefreshIntervalMs);
+    QVERIFY2(paints.count >= 3, qPrintable(QString::number(paints.count)));
+    QVERIFY(SendRelayByte(simulator, 0x00));
+}
+
+void PicnicViewTest::programEndsCleanlyOnASignal_data() {
+    QTest::addColumn<bool>("view");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("signalName");
+    QTest::newRow("window, SIGTERM") << true << SIGTERM << QStringLiteral("SIGTERM");
+    QTest::newRow("window, SIGINT") << true << SIGINT << QStringLiteral("SIGINT");
+    QTest::newRow("no display, SIGTERM") << false << SIGTERM << QStringLiteral("SIGTERM");
+}
+
+// Without --view the simulator must run where there is no display at all: the environment
+// names none, so a QApplication there would abort at start.
+void PicnicViewTest::programEndsCleanlyOnASignal() {
+    QFETCH(bool, view);
+    QFETCH(int, signalNumber);
+    QFETCH(QString, signalName);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (view) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")};
+    if (view) {
+        arguments.append(QStringLiteral("--view"));
+    }
+    program.start(QStringLiteral(PICNIC_SIM_PATH), arguments);
+    QVERIFY(program.waitForStarted(kWaitMs));
+    QByteArray output;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            output += program.readAllStandardOutput();
+            return output.contains("listening on") || program.state() == QProcess::NotRunning;
+        },
+        kWaitMs));
+    QVERIFY2(output.contains("listening on 127.0.0.1:"),
+             (output + program.readAllStandardError()).constData());
+
+    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(kWaitMs));
+    output += program.readAllStandardOutput();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(output.contains("stopped by " + signalName.toLatin1()), output.constData());
+    QVERIFY2(!output.contains("window closed"), output.constData());
+}
+
+void PicnicViewTest::closingTheWindowEndsTheEventLoopWithStatusZero() {
+    PicnicSimulator simulator(StillOptions());
+    QVERIFY(simulator.start());
+    AntennaView view(simulator);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+
+    QTimer::singleShot(AntennaView::kRefreshIntervalMs * 2, &view, &QWidget::close);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    giveUp.start(kWaitMs);
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(lastWindowClosed.count(), 1);
+    QVERIFY(!view.isVisible());
+}
+
+QTEST_MAIN(PicnicViewTest)
+#include "PicnicView_qtest.moc"

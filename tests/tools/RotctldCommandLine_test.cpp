@@ -1,0 +1,128 @@
+#include "zenko-rotctld/RotctldCommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace zenko::rotctld {
+namespace {
+
+QStringList Arguments(std::initializer_list<const char*> texts) {
+    QStringList arguments;
+    for (const char* text : texts) {
+        arguments << QString::fromUtf8(text);
+    }
+    return arguments;
+}
+
+TEST(RotctldCommandLine, DefaultsServeLoopbackAndTheControllersAsciiPort) {
+    const CommandLineOutcome outcome = ParseCommandLine({});
+    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Run) << outcome.message.toStdString();
+    const BridgeSettings& settings = outcome.settings;
+    EXPECT_EQ(settings.listenAddress, QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(settings.listenPort, 4533);
+    EXPECT_EQ(settings.controllerAddress, QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(settings.controllerPort, 10006);
+    EXPECT_EQ(settings.timeoutMs, 1000);
+    EXPECT_EQ(settings.limits.minAzimuth, 0);
+    EXPECT_EQ(settings.limits.maxAzimuth, 360);
+    EXPECT_EQ(settings.limits.minElevation, 0);
+    EXPECT_EQ(settings.limits.maxElevation, 90);
+    EXPECT_EQ(settings.parkAzimuth, 0);
+    EXPECT_EQ(settings.parkElevation, 0);
+}
+
+TEST(RotctldCommandLine, EveryOptionInBothSpellings) {
+    const CommandLineOutcome outcome = ParseCommandLine(
+        Arguments({"--listen", "127.0.0.2", "--port=14533", "--controller-host=192.0.2.7",
+                   "--controller-port", "20006", "--timeout", "250", "--min-az=-180", "--max-az",
+                   "450", "--min-el", "-5,5", "--max-el=180", "--park-az", "180", "--park-el=12.5",
+                   "--port", "4534"}));
+    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Run) << outcome.message.toStdString();
+    const BridgeSettings& settings = outcome.settings;
+    EXPECT_EQ(settings.listenAddress, QHostAddress(QStringLiteral("127.0.0.2")));
+    EXPECT_EQ(settings.listenPort, 4534);
+    EXPECT_EQ(settings.controllerAddress, QHostAddress(QStringLiteral("192.0.2.7")));
+    EXPECT_EQ(settings.controllerPort, 20006);
+    EXPECT_EQ(settings.timeoutMs, 250);
+    EXPECT_EQ(settings.limits.minAzimuth, -180);
+    EXPECT_EQ(settings.limits.maxAzimuth, 450);
+    EXPECT_EQ(settings.limits.minElevation, -5.5);
+    EXPECT_EQ(settings.limits.maxElevation, 180);
+    EXPECT_EQ(settings.parkAzimuth, 180);
+    EXPECT_EQ(settings.parkElevation, 12.5);
+}
+
+TEST(RotctldCommandLine, NonLoopbackListeningOnlyWhenAllowed) {
+    const struct {
+        QStringList arguments;
+        bool accepted;
+    } cases[] = {
+        {Arguments({"--listen", "0.0.0.0"}), false},
+        {Arguments({"--listen", "192.0.2.1"}), false},
+        {Arguments({"--listen", "::"}), false},
+        {Arguments({"--listen", "0.0.0.0", "--allow-non-loopback"}), true},
+        {Arguments({"--allow-non-loopback", "--listen=::"}), true},
+        {Arguments({"--listen", "::1"}), true},
+        {Arguments({"--listen", "localhost"}), true},
+        {Arguments({"--listen", "127.255.0.9"}), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const CommandLineOutcome outcome = ParseCommandLine(c.arguments);
+        EXPECT_EQ(outcome.action,
+                  c.accepted ? CommandLineOutcome::Action::Run : CommandLineOutcome::Action::Fail);
+        if (!c.accepted) {
+            EXPECT_TRUE(outcome.message.contains(QLatin1String("--allow-non-loopback")));
+        }
+    }
+}
+
+TEST(RotctldCommandLine, RefusedWithOneLine) {
+    const struct {
+        QStringList arguments;
+        const char* reason;
+    } cases[] = {
+        {Arguments({"--bogus"}), "unknown argument --bogus"},
+        {Arguments({"4533"}), "unknown argument 4533"},
+        {Arguments({"--port"}), "--port needs a value"},
+        {Arguments({"--port", "0"}), "--port 0: expects a port number"},
+        {Arguments({"--port", "65536"}), "--port 65536: expects a port number"},
+        {Arguments({"--controller-port=x"}), "--controller-port x: expects a port number"},
+        {Arguments({"--timeout", "0"}), "--timeout 0: expects milliseconds"},
+        {Arguments({"--timeout", "1.5"}), "--timeout 1.5: expects milliseconds"},
+        {Arguments({"--listen", "127.1"}), "--listen 127.1: not a numeric IP address"},
+        {Arguments({"--controller-host", "0177.0.0.1"}), "not a numeric IP address"},
+        {Arguments({"--controller-host", "station.example"}), "not a numeric IP address"},
+        {Arguments({"--min-az", "west"}), "--min-az west: expects degrees"},
+        {Arguments({"--max-el", "nan"}), "--max-el nan: expects degrees"},
+        {Arguments({"--min-az", "10", "--max-az", "5", "--park-az", "7"}),
+         "--min-az 10.00 is above --max-az 5.00"},
+        {Arguments({"--min-el", "30", "--max-el=20"}), "--min-el 30.00 is above --max-el 20.00"},
+        {Arguments({"--park-az", "400"}), "the park position 400.00 0.00 is outside the limits"},
+        {Arguments({"--min-el", "5"}), "the park position 0.00 0.00 is outside the limits"},
+        {Arguments({"--allow-non-loopback=yes"}), "--allow-non-loopback takes no value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const CommandLineOutcome outcome = ParseCommandLine(c.arguments);
+        EXPECT_EQ(outcome.action, CommandLineOutcome::Action::Fail);
+        EXPECT_TRUE(outcome.message.contains(QLatin1String(c.reason)))
+            << outcome.message.toStdString();
+        EXPECT_FALSE(outcome.message.contains(QLatin1Char('\n')));
+    }
+}
+
+TEST(RotctldCommandLine, HelpDocumentsEveryOption) {
+    for (const char* flag : {"--help", "-h"}) {
+        const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "x", flag}));
+        ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
+        for (const char* option :
+             {"--listen", "--port", "--allow-non-loopback", "--controller-host",
+              "--controller-port", "--timeout", "--min-az", "--max-az", "--min-el", "--max-el",
+              "--park-az", "--park-el", "--help"}) {
+            EXPECT_TRUE(outcome.message.contains(QLatin1String(option))) << option;
+        }
+    }
+}
+
+} // namespace
+} // namespace zenko::rotctld

@@ -1,0 +1,407 @@
+#include <memory>
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "platform/Formats.h"
+#include "setvalue/SetValueCodec.h"
+#include "zenko-rotctld/RotctldBridge.h"
+
+using namespace zenko;
+using rotctld::BridgeSettings;
+using rotctld::RotctldBridge;
+
+namespace {
+
+const QHostAddress kLoopback(QHostAddress::LocalHost);
+constexpr int kWaitMs = 3000;
+
+// Stands in for the controller's ASCII set-value service on 127.0.0.1: keeps the set values the
+// requests carry and answers each request with the angles it is told, after a delay if asked,
+// or not at all. With a decoy, 127.0.0.2 first sends a reply of its own, as a foreign host might.
+class FakeController {
+public:
+    FakeController() {
+        m_socket.bind(kLoopback, 0, QAbstractSocket::DontShareAddress);
+        m_decoySocket.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0);
+        QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] { serve(); });
+    }
+
+    std::uint16_t port() const { return m_socket.localPort(); }
+
+    double azimuth = 123.456;
+    double elevation = 45.25;
+    bool silent = false;
+    bool decoy = false;
+    // Delays of the next replies in ms, one taken per request; later requests are answered
+    // at once.
+    QList<int> delaysMs;
+
+    QList<QByteArray> requests;
+    setvalue::SetValues setValues;
+    int maxUnanswered = 0;
+
+private:
+    void serve() {
+        while (m_socket.hasPendingDatagrams()) {
+            const QNetworkDatagram request = m_socket.receiveDatagram();
+            requests << request.data();
+            const setvalue::SetValues carried = setvalue::ParseAsciiRequest(request.data());
+            if (carried.azimuth) {
+                setValues.azimuth = carried.azimuth;
+            }
+            if (carried.elevation) {
+                setValues.elevation = carried.elevation;
+            }
+            if (silent) {
+                continue;
+            }
+            const auto sender = request.senderAddress();
+            const auto senderPort = static_cast<quint16>(request.senderPort());
+            if (decoy) {
+                m_decoySocket.writeDatagram(setvalue::BuildAsciiReply({1, 2, 3, 4}), sender,
+                                            senderPort);
+            }
+            // The reply reports the angles at the time of the request.
+            const QByteArray reply = setvalue::BuildAsciiReply({azimuth, elevation, 2.5, 1.25});
+            maxUnanswered = std::max(maxUnanswered, ++m_unanswered);
+            const int delay = delaysMs.isEmpty() ? 0 : delaysMs.takeFirst();
+            QTimer::singleShot(delay, &m_socket, [this, reply, sender, senderPort] {
+                --m_unanswered;
+                m_socket.writeDatagram(reply, sender, senderPort);
+            });
+        }
+    }
+
+    QUdpSocket m_socket;
+    QUdpSocket m_decoySocket;
+    int m_unanswered = 0;
+};
+
+// A tracking program's connection on 127.0.0.1.
+class Client {
+public:
+    explicit Client(std::uint16_t port) { m_socket.connectToHost(kLoopback, port); }
+
+    bool connected() {
+        return QTest::qWaitFor([&] { return m_socket.state() == QAbstractSocket::ConnectedState; },
+                               kWaitMs);
+    }
+    void send(const QByteArray& bytes) { m_socket.write(bytes); }
+    // The first `lines` lines received, or what came within the wait; the rest stays.
+    QByteArray receive(qsizetype lines, int timeoutMs = kWaitMs) {
+        // A shortfall shows in what the caller compares.
+        [[maybe_unused]] const bool complete = QTest::qWaitFor(
+            [&] {
+                m_received += m_socket.readAll();
+                return m_received.count('\n') >= lines;
+            },
+            timeoutMs);
+        qsizetype end = 0;
+        for (qsizetype line = 0; line < lines; ++line) {
+            const qsizetype next = m_received.indexOf('\n', end);
+            if (next < 0) {
+                end = m_received.size();
+                break;
+            }
+            end = next + 1;
+        }
+        const QByteArray taken = m_received.left(end);
+        m_received.remove(0, end);
+        return taken;
+    }
+    QByteArray ask(const QByteArray& line, qsizetype lines) {
+        send(line);
+        return receive(lines);
+    }
+    bool closedByPeer(int timeoutMs = kWaitMs) {
+        return QTest::qWaitFor(
+            [&] {
+                m_received += m_socket.readAll();
+                return m_socket.state() == QAbstractSocket::UnconnectedState;
+            },
+            timeoutMs);
+    }
+    QByteArray pending() const { return m_received; }
+    void drop() { m_socket.abort(); }
+
+private:
+    QTcpSocket m_socket;
+    QByteArray m_received;
+};
+
+std::unique_ptr<RotctldBridge> StartBridge(const FakeController& controller,
+                                           BridgeSettings settings = {}) {
+    settings.listenPort = 0;
+    settings.controllerPort = controller.port();
+    auto bridge = std::make_unique<RotctldBridge>(settings);
+    return bridge->listen() ? std::move(bridge) : nullptr;
+}
+
+QString Port(std::uint16_t port) {
+    return platform::FormatInteger(port);
+}
+
+} // namespace
+
+class RotctldTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandsAndWhatTheControllerReceives();
+    void repliesFromAnotherHostAreIgnored();
+    void silentControllerGivesTimeoutAndTheBridgeGoesOn();
+    void aLateReplyIsNotTakenForTheNextRequest();
+    void clientLeavingMidLineOrMidRequest();
+    void twoClientsAtOnceOneRequestAtATime();
+    void aFloodOfCommandsIsAnsweredInOrder();
+    void quitClosesAfterTheEarlierReplies();
+    void programCommandLineAndSignals();
+};
+
+void RotctldTest::commandsAndWhatTheControllerReceives() {
+    FakeController controller;
+    BridgeSettings settings;
+    settings.parkAzimuth = 180;
+    settings.parkElevation = 10;
+    const auto bridge = StartBridge(controller, settings);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    const struct {
+        QByteArray line;
+        QList<QByteArray> requests;
+        QByteArray reply;
+    } cases[] = {
+        {"P 120 45\n", {"ZENKO,120,45"}, "RPRT 0\n"},
+        {"\\set_pos 123,5 45,25\n", {"ZENKO,123.5,45.25"}, "RPRT 0\n"},
+        {";P 10 20\n", {"ZENKO,10,20"}, "set_pos: 10 20;RPRT 0\n"},
+        {"P 360.5 10\n", {}, "RPRT -21\n"},
+        {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -21\n"},
+        {"P ten 10\n", {}, "RPRT -1\n"},
+        {"p\n", {"?"}, "123.46\n45.25\n"},
+        {"+\\get_pos\n", {"?"}, "get_pos:\nAzimuth: 123.46\nElevation: 45.25\nRPRT 0\n"},
+        // The target becomes the position the controller reports.
+        {"S\n", {"?", "ZENKO,123.46,45.25"}, "RPRT 0\n"},
+        {"K\n", {"ZENKO,180,10"}, "RPRT 0\n"},
+        {"|\\park\n", {"ZENKO,180,10"}, "park:|RPRT 0\n"},
+        {"_\n", {}, "ZENKO rotator bridge\n"},
+        {"\\dump_state\n",
+         {},
+         "1\n2\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=90.000000\n"
+         "south_zero=0\nrot_type=AzEl\ndone\n"},
+        {"\\set_level SPEED 2\n", {}, "RPRT -4\n"},
+        {"M 8 5\n", {}, "RPRT -4\n"},
+        {"\r\n \n", {}, ""},
+        {QByteArray(3000, 'P') + "\n", {}, "RPRT -1\n"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray name = c.line.left(40);
+        controller.requests.clear();
+        QCOMPARE(client.ask(c.line, c.reply.count('\n')), c.reply);
+        QVERIFY2(controller.requests == c.requests, name.constData());
+    }
+    // Nothing was answered twice.
+    QCOMPARE(client.receive(1, 200), QByteArray());
+    QCOMPARE(*controller.setValues.azimuth, 180.0);
+}
+
+void RotctldTest::repliesFromAnotherHostAreIgnored() {
+    FakeController controller;
+    controller.decoy = true;
+    const auto bridge = StartBridge(controller);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    QCOMPARE(client.ask("p\n", 2), QByteArray("123.46\n45.25\n"));
+}
+
+void RotctldTest::silentControllerGivesTimeoutAndTheBridgeGoesOn() {
+    FakeController controller;
+    controller.silent = true;
+    BridgeSettings settings;
+    settings.timeoutMs = 200;
+    const auto bridge = StartBridge(controller, settings);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(client.ask("p\n", 1), QByteArray("RPRT -5\n"));
+    QVERIFY(elapsed.elapsed() >= 190);
+    QCOMPARE(client.ask("+P 1 2\n", 2), QByteArray("set_pos: 1 2\nRPRT -5\n"));
+    QCOMPARE(client.ask("S\n", 1), QByteArray("RPRT -5\n"));
+    QCOMPARE(client.ask("K\n", 1), QByteArray("RPRT -5\n"));
+    QCOMPARE(client.ask("_\n", 1), QByteArray("ZENKO rotator bridge\n"));
+    controller.silent = false;
+    QCOMPARE(client.ask("p\n", 2), QByteArray("123.46\n45.25\n"));
+}
+
+void RotctldTest::aLateReplyIsNotTakenForTheNextRequest() {
+    FakeController controller;
+    // The first reply comes after the bridge gave up; it arrives while the second request waits.
+    controller.delaysMs = {600, 300};
+    controller.azimuth = 1;
+    controller.elevation = 1;
+    BridgeSettings settings;
+    settings.timeoutMs = 400;
+    const auto bridge = StartBridge(controller, settings);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    QCOMPARE(client.ask("p\n", 1), QByteArray("RPRT -5\n"));
+    controller.azimuth = 2;
+    controller.elevation = 3;
+    QCOMPARE(client.ask("p\n", 2), QByteArray("2.00\n3.00\n"));
+    QCOMPARE(controller.requests.size(), 2);
+}
+
+void RotctldTest::clientLeavingMidLineOrMidRequest() {
+    FakeController controller;
+    const auto bridge = StartBridge(controller);
+    QVERIFY(bridge);
+    {
+        Client leaving(bridge->serverPort());
+        QVERIFY(leaving.connected());
+        QTRY_COMPARE(bridge->clientCount(), qsizetype(1));
+        leaving.send("P 10 20");
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(bridge->clientCount(), qsizetype(0));
+    QVERIFY(controller.requests.isEmpty());
+
+    // Gone while its first command waits for the controller and two more wait behind it.
+    controller.delaysMs = {300};
+    {
+        Client leaving(bridge->serverPort());
+        QVERIFY(leaving.connected());
+        leaving.send("p\nP 10 20\n_\n");
+        QTRY_COMPARE(controller.requests.size(), 1);
+        leaving.drop();
+    }
+    QTRY_COMPARE(bridge->clientCount(), qsizetype(0));
+    QTest::qWait(500);
+    QCOMPARE(controller.requests, QList<QByteArray>{"?"});
+
+    Client staying(bridge->serverPort());
+    QVERIFY(staying.connected());
+    QCOMPARE(staying.ask("P 5 6\n", 1), QByteArray("RPRT 0\n"));
+    QCOMPARE(controller.requests, (QList<QByteArray>{"?", "ZENKO,5,6"}));
+}
+
+void RotctldTest::twoClientsAtOnceOneRequestAtATime() {
+    FakeController controller;
+    controller.delaysMs = {30, 30, 30, 30, 30};
+    const auto bridge = StartBridge(controller);
+    QVERIFY(bridge);
+    Client first(bridge->serverPort());
+    Client second(bridge->serverPort());
+    QVERIFY(first.connected());
+    QVERIFY(second.connected());
+    first.send("P 10 20\np\nK\n");
+    second.send("P 30 40\n+p\n_\n");
+    QCOMPARE(first.receive(4), QByteArray("RPRT 0\n123.46\n45.25\nRPRT 0\n"));
+    QCOMPARE(second.receive(6), QByteArray("RPRT 0\nget_pos:\nAzimuth: 123.46\nElevation: "
+                                           "45.25\nRPRT 0\nZENKO rotator bridge\n"));
+    QCOMPARE(controller.requests.size(), 5);
+    QCOMPARE(controller.maxUnanswered, 1);
+    // Each client's commands reached the controller in the order it sent them.
+    QVERIFY(controller.requests.indexOf("ZENKO,10,20") < controller.requests.indexOf("ZENKO,0,0"));
+    QVERIFY(controller.requests.contains("ZENKO,30,40"));
+}
+
+void RotctldTest::aFloodOfCommandsIsAnsweredInOrder() {
+    FakeController controller;
+    const auto bridge = StartBridge(controller);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    constexpr int kQueries = 100;
+    constexpr int kInfos = 2000;
+    QByteArray flood;
+    QByteArray expected;
+    for (int i = 0; i < kQueries; ++i) {
+        flood += "p\n";
+        expected += "123.46\n45.25\n";
+    }
+    for (int i = 0; i < kInfos; ++i) {
+        flood += "_\n";
+        expected += "ZENKO rotator bridge\n";
+    }
+    client.send(flood);
+    QCOMPARE(client.receive(2 * kQueries + kInfos, 10000), expected);
+    QCOMPARE(controller.requests.size(), kQueries);
+}
+
+void RotctldTest::quitClosesAfterTheEarlierReplies() {
+    FakeController controller;
+    controller.delaysMs = {100};
+    const auto bridge = StartBridge(controller);
+    QVERIFY(bridge);
+    for (const QByteArray quit : {"q", "Q", "+\\quit"}) {
+        Client client(bridge->serverPort());
+        QVERIFY(client.connected());
+        client.send("p\n_\n" + quit + "\n_\nP 1 2\n");
+        QVERIFY(client.closedByPeer());
+        QCOMPARE(client.pending(), QByteArray("123.46\n45.25\nZENKO rotator bridge\n"));
+        QTRY_COMPARE(bridge->clientCount(), qsizetype(0));
+    }
+    QCOMPARE(controller.requests, (QList<QByteArray>{"?", "?", "?"}));
+}
+
+void RotctldTest::programCommandLineAndSignals() {
+    const QString program = QStringLiteral(ZENKO_ROTCTLD_PATH);
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(kWaitMs);
+        return std::make_tuple(process.exitCode(), process.readAllStandardOutput(),
+                               process.readAllStandardError());
+    };
+    const auto [helpStatus, help, helpErrors] = run({QStringLiteral("--help")});
+    QCOMPARE(helpStatus, 0);
+    QVERIFY(help.contains("--controller-port"));
+
+    const auto [usageStatus, usageOutput, usage] =
+        run({QStringLiteral("--listen"), QStringLiteral("0.0.0.0")});
+    QCOMPARE(usageStatus, 2);
+    QVERIFY(usage.startsWith("zenko-rotctld: --listen 0.0.0.0"));
+    QCOMPARE(usage.count('\n'), 1);
+
+    QTcpServer taken;
+    QVERIFY(taken.listen(kLoopback, 0));
+    const auto [busyStatus, busyOutput, busy] =
+        run({QStringLiteral("--port"), Port(taken.serverPort())});
+    QCOMPARE(busyStatus, 1);
+    QVERIFY(busy.startsWith("zenko-rotctld: cannot listen on 127.0.0.1:"));
+
+    // A port that was free a moment ago; the program serves it until SIGTERM.
+    QTcpServer probe;
+    QVERIFY(probe.listen(kLoopback, 0));
+    const std::uint16_t port = probe.serverPort();
+    probe.close();
+    QProcess process;
+    process.start(program, {QStringLiteral("--port"), Port(port)});
+    QVERIFY(process.waitForReadyRead(kWaitMs));
+    QVERIFY(process.readAllStandardOutput().startsWith("zenko-rotctld: serving rotctld on"));
+    {
+        QTcpSocket client;
+        client.connectToHost(kLoopback, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        client.write("_\n");
+        QVERIFY(client.waitForReadyRead(kWaitMs));
+        QCOMPARE(client.readAll(), QByteArray("ZENKO rotator bridge\n"));
+    }
+    process.terminate();
+    QVERIFY(process.waitForFinished(kWaitMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+QTEST_MAIN(RotctldTest)
+#include "Rotctld_qtest.moc"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "zenko-rotctld/RotctldBridge.h"
+
+// The command line of zenko-rotctld.
+namespace zenko::rotctld {
+
+struct CommandLineOutcome {
+    enum class Action { Run, Help, Fail };
+    Action action = Action::Run;
+    BridgeSettings settings;
+    // The help text, or a one-line reason for Fail.
+    QString message;
+};
+
+// Every option takes "--name value" or "--name=value"; the last of a repeated option wins;
+// --help or -h anywhere asks for the help text.
+// Numbers are read in the C locale's form (a decimal comma is also taken) whatever the user's
+// locale. Refused: a non-loopback --listen address without --allow-non-loopback, a minimum
+// above its maximum, a park position outside the limits.
+CommandLineOutcome ParseCommandLine(const QStringList& arguments);
+QString HelpText();
+
+// A numeric IPv4 address in its plain dotted form ("127.0.0.1", not "127.1" or "0177.0.0.1",
+// which other readers take for something else), a numeric IPv6 address, or "localhost" for
+// 127.0.0.1; a null address otherwise.
+QHostAddress ParseAddress(const QString& text);
+
+} // namespace zenko::rotctld

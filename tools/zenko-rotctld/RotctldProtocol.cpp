@@ -1,0 +1,304 @@
+#include "zenko-rotctld/RotctldProtocol.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace zenko::rotctld {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::vector<QByteArrayView> Words(QByteArrayView text) {
+    std::vector<QByteArrayView> words;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i == text.size() || IsBlank(text[i]);
+        if (blank && start >= 0) {
+            words.push_back(text.sliced(start, i - start));
+            start = -1;
+        } else if (!blank && start < 0) {
+            start = i;
+        }
+    }
+    return words;
+}
+
+struct CommandSpelling {
+    char letter;
+    const char* longName;
+    Command command;
+};
+
+// rotctld also takes 'Q' for quit; the long names are those of Hamlib's command table.
+constexpr CommandSpelling kCommands[] = {
+    {'P', "set_pos", Command::SetPosition}, {'p', "get_pos", Command::GetPosition},
+    {'S', "stop", Command::Stop},           {'K', "park", Command::Park},
+    {'_', "get_info", Command::GetInfo},    {'\0', "dump_state", Command::DumpState},
+    {'q', "quit", Command::Quit},           {'Q', "", Command::Quit},
+};
+
+Command Identify(QByteArrayView token) {
+    const bool longForm = token.size() > 1 && token.front() == '\\';
+    if (!longForm && token.size() != 1) {
+        return Command::Unknown;
+    }
+    for (const CommandSpelling& spelling : kCommands) {
+        if (longForm ? token.sliced(1) == QByteArrayView(spelling.longName)
+                     : token.front() == spelling.letter && spelling.letter != '\0') {
+            return spelling.command;
+        }
+    }
+    return Command::Unknown;
+}
+
+bool IsExtendedPrefix(char c) {
+    return c == '+' || c == ';' || c == '|' || c == ',';
+}
+
+// Exactly a number from start to end, as from_chars reads one: no sign other than '-', no
+// blanks, no hexadecimal; finite.
+std::optional<double> ReadWholeNumber(std::string_view text) {
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QByteArray Header(const Request& request) {
+    QByteArray header = CommandName(request.command);
+    header += ':';
+    if (request.command == Command::SetPosition && !request.arguments.isEmpty()) {
+        header += ' ' + request.arguments;
+    }
+    return header + request.separator;
+}
+
+QByteArray Record(const Request& request, QByteArrayView text) {
+    return text.toByteArray() + request.separator;
+}
+
+QByteArray FormatWithPrecision(double value, int precision) {
+    // Enough for any finite double in fixed notation (at most 309 integer digits).
+    std::array<char, 400> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed, precision);
+    if (error != std::errc()) {
+        return QByteArray();
+    }
+    return QByteArray(buffer.data(), end - buffer.data());
+}
+
+QByteArray FormatShortest(double value) {
+    // Shortest round-trip digits in fixed notation reach about 330 characters for the smallest
+    // subnormal numbers.
+    std::array<char, 512> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed);
+    if (error != std::errc()) {
+        return QByteArray();
+    }
+    return QByteArray(buffer.data(), end - buffer.data());
+}
+
+QByteArray FormatStatusNumber(int status) {
+    std::array<char, 16> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), status);
+    return QByteArray(buffer.data(), result.ptr - buffer.data());
+}
+
+} // namespace
+
+std::optional<Request> ParseLine(QByteArrayView line) {
+    const std::vector<QByteArrayView> words = Words(line);
+    if (words.empty()) {
+        return std::nullopt;
+    }
+    Request request;
+    QByteArrayView token = words.front();
+    if (IsExtendedPrefix(token.front())) {
+        request.extended = true;
+        request.separator = token.front() == '+' ? '\n' : token.front();
+        token = token.sliced(1);
+    }
+    request.command = Identify(token);
+    if (request.command != Command::SetPosition) {
+        return request;
+    }
+    const std::size_t given = std::min<std::size_t>(words.size() - 1, 2);
+    for (std::size_t i = 1; i <= given; ++i) {
+        if (i > 1) {
+            request.arguments += ' ';
+        }
+        request.arguments += words[i].toByteArray();
+    }
+    const auto azimuth =
+        given == 2 ? ParseNumber({words[1].data(), std::size_t(words[1].size())}) : std::nullopt;
+    const auto elevation =
+        given == 2 ? ParseNumber({words[2].data(), std::size_t(words[2].size())}) : std::nullopt;
+    if (!azimuth || !elevation) {
+        request.status = kInvalidParameter;
+        return request;
+    }
+    request.azimuth = *azimuth;
+    request.elevation = *elevation;
+    return request;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+            return std::nullopt;
+        }
+    }
+    std::string number(text);
+    const std::size_t comma = number.find(',');
+    if (comma != std::string::npos) {
+        // A comma is the decimal separator only where no point is: "1,000.5" is not a number.
+        if (number.find(',', comma + 1) != std::string::npos ||
+            number.find('.') != std::string::npos) {
+            return std::nullopt;
+        }
+        number[comma] = '.';
+    }
+    for (char c : number) {
+        // from_chars also reads "inf", "nan" and "infinity"; only digits, a point, a sign and
+        // an exponent belong in a position.
+        if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E') {
+            return std::nullopt;
+        }
+    }
+    return ReadWholeNumber(number);
+}
+
+const char* CommandName(Command command) {
+    for (const CommandSpelling& spelling : kCommands) {
+        if (spelling.command == command) {
+            return spelling.longName;
+        }
+    }
+    return "";
+}
+
+bool WithinLimits(const Limits& limits, double azimuth, double elevation) {
+    return azimuth >= limits.minAzimuth && azimuth <= limits.maxAzimuth &&
+           elevation >= limits.minElevation && elevation <= limits.maxElevation;
+}
+
+QByteArray FormatStatus(const Request& request, int status) {
+    QByteArray reply;
+    if (request.extended && request.command != Command::Unknown) {
+        reply = Header(request);
+    }
+    return reply + "RPRT " + FormatStatusNumber(status) + '\n';
+}
+
+QByteArray FormatPosition(const Request& request, double azimuth, double elevation) {
+    if (!request.extended) {
+        return FormatHundredths(azimuth) + '\n' + FormatHundredths(elevation) + '\n';
+    }
+    return Header(request) + Record(request, "Azimuth: " + FormatHundredths(azimuth)) +
+           Record(request, "Elevation: " + FormatHundredths(elevation)) + "RPRT 0\n";
+}
+
+QByteArray FormatInfo(const Request& request, QByteArrayView info) {
+    if (!request.extended) {
+        return info.toByteArray() + '\n';
+    }
+    return Header(request) + Record(request, "Info: " + info.toByteArray()) + "RPRT 0\n";
+}
+
+QByteArray FormatDumpState(const Request& request, const Limits& limits) {
+    const QByteArray version = "1";
+    const QByteArray model = FormatStatusNumber(kReportedModel);
+    const std::array<QByteArray, 4> values = {
+        FormatWithPrecision(limits.minAzimuth, 6), FormatWithPrecision(limits.maxAzimuth, 6),
+        FormatWithPrecision(limits.minElevation, 6), FormatWithPrecision(limits.maxElevation, 6)};
+    if (!request.extended) {
+        return version + '\n' + model + '\n' + "min_az=" + values[0] + '\n' +
+               "max_az=" + values[1] + '\n' + "min_el=" + values[2] + '\n' + "max_el=" + values[3] +
+               '\n' + "south_zero=0\nrot_type=AzEl\ndone\n";
+    }
+    // rotctld's own extended dump: readable names for the numbers, the last two lines as in
+    // the plain form.
+    return Header(request) + Record(request, "rotctld Protocol Ver: " + version) +
+           Record(request, "Rotor Model: " + model) +
+           Record(request, "Minimum Azimuth: " + values[0]) +
+           Record(request, "Maximum Azimuth: " + values[1]) +
+           Record(request, "Minimum Elevation: " + values[2]) +
+           Record(request, "Maximum Elevation: " + values[3]) + Record(request, "South Zero: 0") +
+           Record(request, "rot_type=AzEl") + Record(request, "done") + "RPRT 0\n";
+}
+
+QByteArray FormatHundredths(double value) {
+    return FormatWithPrecision(value, 2);
+}
+
+QByteArray FormatSetRequest(double azimuth, double elevation) {
+    return "ZENKO," + FormatShortest(azimuth) + ',' + FormatShortest(elevation);
+}
+
+std::optional<Angles> ParseControllerReply(QByteArrayView reply) {
+    std::array<QByteArrayView, 2> fields;
+    qsizetype start = 0;
+    for (int index = 0; index <= 2; ++index) {
+        const qsizetype comma = reply.indexOf(',', start);
+        const qsizetype end = comma < 0 ? reply.size() : comma;
+        if (index > 0) {
+            fields[index - 1] = reply.sliced(start, end - start).trimmed();
+        }
+        if (comma < 0 && index < 2) {
+            return std::nullopt;
+        }
+        start = end + 1;
+    }
+    const auto azimuth = ReadWholeNumber({fields[0].data(), std::size_t(fields[0].size())});
+    const auto elevation = ReadWholeNumber({fields[1].data(), std::size_t(fields[1].size())});
+    if (!azimuth || !elevation) {
+        return std::nullopt;
+    }
+    return Angles{*azimuth, *elevation};
+}
+
+void LineReader::append(QByteArrayView bytes) {
+    m_buffer.append(bytes);
+}
+
+std::optional<LineReader::Event> LineReader::next() {
+    while (m_discarding) {
+        const qsizetype end = m_buffer.indexOf('\n');
+        if (end < 0) {
+            m_buffer.clear();
+            return std::nullopt;
+        }
+        m_buffer.remove(0, end + 1);
+        m_discarding = false;
+    }
+    const qsizetype end = m_buffer.indexOf('\n');
+    if (end > kMaxLineLength || (end < 0 && m_buffer.size() > kMaxLineLength)) {
+        if (end < 0) {
+            m_buffer.clear();
+            m_discarding = true;
+        } else {
+            m_buffer.remove(0, end + 1);
+        }
+        return Event{Event::Kind::Overlong, QByteArray()};
+    }
+    if (end < 0) {
+        return std::nullopt;
+    }
+    Event event{Event::Kind::Line, m_buffer.left(end)};
+    m_buffer.remove(0, end + 1);
+    return event;
+}
+
+} // namespace zenko::rotctld

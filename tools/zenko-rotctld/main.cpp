@@ -1,0 +1,58 @@
+#include <cstdio>
+
+#include <QCoreApplication>
+
+#include "platform/Formats.h"
+#include "platform/TerminationSignals.h"
+#include "zenko-rotctld/RotctldCommandLine.h"
+
+using namespace zenko::rotctld;
+
+namespace {
+
+constexpr int kRuntimeFailure = 1;
+constexpr int kUsageError = 2;
+
+void PrintLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QString Endpoint(const QHostAddress& address, std::uint16_t port) {
+    return address.toString() + QLatin1Char(' ') + QLatin1String("port ") +
+           zenko::platform::FormatInteger(port);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const CommandLineOutcome outcome = ParseCommandLine(arguments);
+    if (outcome.action == CommandLineOutcome::Action::Help) {
+        std::fputs(outcome.message.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (outcome.action == CommandLineOutcome::Action::Fail) {
+        PrintLine(stderr, QLatin1String("zenko-rotctld: ") + outcome.message);
+        return kUsageError;
+    }
+
+    RotctldBridge bridge(outcome.settings);
+    if (!bridge.listen()) {
+        PrintLine(stderr, QLatin1String("zenko-rotctld: ") + bridge.errorString());
+        return kRuntimeFailure;
+    }
+    zenko::platform::TerminationSignals termination;
+    QObject::connect(&termination, &zenko::platform::TerminationSignals::received, &application,
+                     &QCoreApplication::quit);
+    PrintLine(stdout,
+              QLatin1String("zenko-rotctld: serving rotctld on ") +
+                  Endpoint(outcome.settings.listenAddress, bridge.serverPort()) +
+                  QLatin1String(", controller at ") +
+                  Endpoint(outcome.settings.controllerAddress, outcome.settings.controllerPort));
+    return QCoreApplication::exec();
+}
