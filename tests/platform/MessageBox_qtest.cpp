@@ -66,7 +66,7 @@ void MessageBoxTest::boxIsAWarningWithOneOkButtonTitledAfterTheProgram() {
     });
     ticker.start(5);
 
-    const QString text = QStringLiteral("ポートを開けません <b>192.168.1.10</b>");
+    const QString text = QStringLiteral("ポートを開けません <b>192.0.2.10</b>");
     MessageBoxSink sink;
     sink.show(&window, text);
 
