@@ -10,8 +10,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHostAddress>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include "platform/Formats.h"
@@ -202,6 +204,11 @@ ControllerUnderTest::ControllerUnderTest(const ControllerSettings& settings)
     file.close();
     m_window = std::make_unique<CControllerDlg>(m_profile, m_messages);
     m_window->show();
+    // An operator's window has painted (and loaded its fonts) long before Start; without this
+    // the first pulses would measure the first paint.
+    QEventLoop settle;
+    QTimer::singleShot(500, &settle, &QEventLoop::quit);
+    settle.exec();
 }
 
 ControllerUnderTest::~ControllerUnderTest() {
