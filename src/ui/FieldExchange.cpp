@@ -23,7 +23,11 @@ void ShowCombo(QComboBox* combo, const QString& held) {
         combo->setCurrentIndex(match);
     }
     // Also for a match: an entry already current keeps whatever the operator typed over it.
-    combo->setEditText(match >= 0 ? entries[match] : held);
+    // A field already showing the text is left alone, as in ShowText.
+    const QString& shown = match >= 0 ? entries[match] : held;
+    if (combo->currentText() != shown) {
+        combo->setEditText(shown);
+    }
 }
 
 void ShowText(QWidget* control, const QString& text) {

@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Arguments.h"
+
 namespace zenko::rotctld {
 namespace {
 
-QStringList Arguments(std::initializer_list<const char*> texts) {
-    QStringList arguments;
-    for (const char* text : texts) {
-        arguments << QString::fromUtf8(text);
-    }
-    return arguments;
-}
+using test::Arguments;
 
 TEST(RotctldCommandLine, DefaultsServeLoopbackAndTheControllersAsciiPort) {
     const CommandLineOutcome outcome = ParseCommandLine({});

@@ -5,18 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Arguments.h"
+
 #include "setvalue/SetValueCodec.h"
 
 namespace zenko::setvaluesend {
 namespace {
 
-QStringList Arguments(std::initializer_list<const char*> texts) {
-    QStringList arguments;
-    for (const char* text : texts) {
-        arguments << QString::fromUtf8(text);
-    }
-    return arguments;
-}
+using test::Arguments;
 
 TEST(SetValueSendCommandLine, AcceptedCommandLines) {
     const struct {
