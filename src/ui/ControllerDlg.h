@@ -6,10 +6,10 @@
 #include <QDialog>
 
 #include "core/ControllerState.h"
-#include "core/Sockets.h"
 #include "platform/WindowTimers.h"
 #include "setvalue/SetValueCodec.h"
 #include "ui/DialogBuilder.h"
+#include "ui/Sockets.h"
 
 class QMenu;
 class QMenuBar;
@@ -20,8 +20,9 @@ class ProfileFile;
 } // namespace zenko::platform
 
 // The controller's one window. It owns the whole controller state (as its public members), the
-// timers and every handler; the handlers' definitions live with their subsystems, grouped here
-// by the file that holds them.
+// timers and every handler. The handlers' definitions live beside it, one file per subsystem, each
+// a thin layer over the pure rules of that subsystem's folder; they are grouped here by the file
+// that holds them.
 class CControllerDlg : public QDialog, public zenko::core::ControllerState {
     Q_OBJECT
 public:
@@ -51,13 +52,13 @@ public:
     QMenu* windowMenu() const { return m_windowMenu; }
     void ShowWindowMenu(const QPoint& globalPosition);
 
-    // --- core/SelectorHandlers.cpp: target choice
+    // --- ui/SelectorHandlers.cpp: target choice
     void SelectTarget(std::int32_t selector);
     void ReadLocalSetValues();
     void OnSelectorClicked();
     void OnRemoteClicked();
 
-    // --- core/RunControl.cpp: starting, stopping and leaving
+    // --- ui/RunControl.cpp: starting, stopping and leaving
     void OnStart();
     void OnStop();
     void OnExit();
@@ -66,16 +67,16 @@ public:
     // A termination signal ends the program whatever the fields hold, relays off first.
     void OnTerminationRequest();
 
-    // --- core/ControlCycle.cpp: every timer message of the window, the output enables
+    // --- ui/ControlCycle.cpp: every timer message of the window, the output enables
     void OnTimer(unsigned id);
     void OnAzOutClicked();
     void OnElOutClicked();
 
-    // --- core/CalibrationUpdate.cpp: a new calibration point from its dialog
+    // --- ui/CalibrationUpdate.cpp: a new calibration point from its dialog
     void ApplyCalibrationPoint(int point, const QString& azAngle, const QString& elAngle,
                                const QString& azVolt, const QString& elVolt);
 
-    // --- device/BoardLink.cpp: the board's datagrams
+    // --- ui/BoardLink.cpp: the board's datagrams
     std::uint16_t SendIoDirectionCommand(std::uint8_t first, std::uint8_t second,
                                          std::uint8_t third);
     std::uint16_t SendRelayCommand(std::int32_t axis, std::uint8_t increaseOn,
@@ -87,20 +88,20 @@ public:
     void OnReceiveAzControl();
     void OnReceiveElControl();
 
-    // --- setvalue/SetValueHandlers.cpp: remote set values
+    // --- ui/SetValueHandlers.cpp: remote set values
     void OnReceiveBinSetValue();
     void OnReceiveAscSetValue();
 
     zenko::platform::WindowTimers& timers() { return m_timers; }
 
     // The seven sockets, the last members of the state, in its declaration order.
-    zenko::core::CAscSetValueSocket m_sockAsc;
-    zenko::core::CElControlSocket m_sockElControl;
-    zenko::core::CAzControlSocket m_sockAzControl;
-    zenko::core::CIoDirSocket m_sockIoDir;
-    zenko::core::CElAdcSocket m_sockElAdc;
-    zenko::core::CAzAdcSocket m_sockAzAdc;
-    zenko::core::CBinSetValueSocket m_sockBin;
+    zenko::ui::CAscSetValueSocket m_sockAsc;
+    zenko::ui::CElControlSocket m_sockElControl;
+    zenko::ui::CAzControlSocket m_sockAzControl;
+    zenko::ui::CIoDirSocket m_sockIoDir;
+    zenko::ui::CElAdcSocket m_sockElAdc;
+    zenko::ui::CAzAdcSocket m_sockAzAdc;
+    zenko::ui::CBinSetValueSocket m_sockBin;
 
 protected:
     // Escape and the close box take the Exit steps rather than ending the window behind them.
@@ -111,16 +112,16 @@ private:
     void BuildWindow();
     void OnControlIntervalTextChanged(const QString& text);
     struct BoardSocket {
-        zenko::core::ControllerSocket* socket;
+        zenko::ui::ControllerSocket* socket;
         QString creationError;
     };
     std::array<BoardSocket, 5> BoardSockets();
-    bool OpenReceiver(zenko::core::ControllerSocket& socket, std::int16_t port,
+    bool OpenReceiver(zenko::ui::ControllerSocket& socket, std::int16_t port,
                       const QString& creationError);
-    void CloseSocket(zenko::core::ControllerSocket& socket);
+    void CloseSocket(zenko::ui::ControllerSocket& socket);
     void CloseLinkForExit();
-    void ReceiveAdcReply(zenko::core::ControllerSocket& socket, double& volts);
-    void AnswerSetValueRequest(zenko::core::ControllerSocket& socket,
+    void ReceiveAdcReply(zenko::ui::ControllerSocket& socket, double& volts);
+    void AnswerSetValueRequest(zenko::ui::ControllerSocket& socket,
                                zenko::setvalue::SetValues (*parse)(QByteArrayView),
                                QByteArray (*reply)(const zenko::setvalue::Position&));
     void RunControlStep();

@@ -34,7 +34,7 @@ bool CControllerDlg::OnInitDialog() {
     ShowState();
     m_windowMenu = ui::CreateWindowMenu(this, [this](unsigned id) { OnSysCommand(id); });
     setWindowIcon(m_hIcon);
-    for (core::ControllerSocket* socket : std::initializer_list<core::ControllerSocket*>{
+    for (ui::ControllerSocket* socket : std::initializer_list<ui::ControllerSocket*>{
              &m_sockBin, &m_sockAzAdc, &m_sockElAdc, &m_sockIoDir, &m_sockAzControl,
              &m_sockElControl, &m_sockAsc}) {
         socket->SetOwner(this);

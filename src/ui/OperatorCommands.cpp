@@ -1,11 +1,11 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-#include "config/SettingsDlg.h"
 #include "platform/MessageBox.h"
 #include "ui/AboutDlg.h"
 #include "ui/CalibrationDialogs.h"
 #include "ui/ControllerDlg.h"
+#include "ui/SettingsDlg.h"
 #include "ui/WindowMenu.h"
 
 using namespace zenko;
@@ -16,8 +16,8 @@ const QString kWriteError = QStringLiteral("Configuration file write error !");
 
 // The dialog works on the file alone; what it saves takes effect at the next start.
 void CControllerDlg::OnSettingsCommand() {
-    config::CSettingsDlg dialog(m_profile, m_messages, this);
-    if (dialog.exec() == QDialog::Accepted && !config::SaveSettings(m_profile, dialog.values())) {
+    ui::CSettingsDlg dialog(m_profile, m_messages, this);
+    if (dialog.exec() == QDialog::Accepted && !ui::SaveSettings(m_profile, dialog.values())) {
         m_messages.show(this, kWriteError);
     }
 }

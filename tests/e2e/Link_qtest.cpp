@@ -334,9 +334,9 @@ void LinkTest::strayDatagramsAreDroppedWithoutHarm() {
     QUdpSocket stray;
     QVERIFY(stray.bind(QHostAddress::LocalHost, 0));
     // Datagrams on the sending sockets are never read, only discarded.
-    const std::initializer_list<const core::ControllerSocket*> sendingSockets{
+    const std::initializer_list<const ui::ControllerSocket*> sendingSockets{
         &w.m_sockIoDir, &w.m_sockAzControl, &w.m_sockElControl};
-    for (const core::ControllerSocket* socket : sendingSockets) {
+    for (const ui::ControllerSocket* socket : sendingSockets) {
         for (int i = 0; i < 50; ++i) {
             stray.writeDatagram("noise", QHostAddress::LocalHost, socket->localPort());
         }

@@ -6,11 +6,11 @@
 #include <QtTest>
 
 #include "config/ConfigKeys.h"
-#include "config/SettingsDlg.h"
 #include "support/ModalDriver.h"
 #include "support/TestSupport.h"
 #include "ui/CalibrationDialogs.h"
 #include "ui/MainWindowTemplate.h"
+#include "ui/SettingsDlg.h"
 #include "ui/WindowMenu.h"
 
 using namespace zenko;

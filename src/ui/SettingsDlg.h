@@ -12,7 +12,7 @@ class MessageSink;
 class ProfileFile;
 } // namespace zenko::platform
 
-namespace zenko::config {
+namespace zenko::ui {
 
 // The fifteen settings as the settings dialog holds them: its own types, its own defaults, and
 // the output flags as read (2 stays 2).
@@ -64,4 +64,4 @@ private:
 
 const ui::DialogTemplate& SettingsDialogTemplate();
 
-} // namespace zenko::config
+} // namespace zenko::ui

@@ -1,8 +1,8 @@
-#include "core/Sockets.h"
+#include "ui/Sockets.h"
 
 #include "ui/ControllerDlg.h"
 
-namespace zenko::core {
+namespace zenko::ui {
 
 void ControllerSocket::OnReceive(int errorCode) {
     if (errorCode == 0 && m_pOwner != nullptr) {
@@ -20,4 +20,4 @@ CIoDirSocket::CIoDirSocket() : ControllerSocket(&CControllerDlg::OnReceiveIoDir)
 CAzControlSocket::CAzControlSocket() : ControllerSocket(&CControllerDlg::OnReceiveAzControl) {}
 CElControlSocket::CElControlSocket() : ControllerSocket(&CControllerDlg::OnReceiveElControl) {}
 
-} // namespace zenko::core
+} // namespace zenko::ui

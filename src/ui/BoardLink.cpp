@@ -26,9 +26,9 @@ std::uint16_t CControllerDlg::SendRelayCommand(std::int32_t axis, std::uint8_t i
     if (!command) {
         return kNoSuchAxis;
     }
-    core::ControllerSocket& socket = axis == core::AxisAz
-                                         ? static_cast<core::ControllerSocket&>(m_sockAzControl)
-                                         : m_sockElControl;
+    ui::ControllerSocket& socket = axis == core::AxisAz
+                                       ? static_cast<ui::ControllerSocket&>(m_sockAzControl)
+                                       : m_sockElControl;
     if (socket.SendTo(*command, m_addrPicnic.address, m_addrPicnic.port)) {
         return kSent;
     }
@@ -36,10 +36,10 @@ std::uint16_t CControllerDlg::SendRelayCommand(std::int32_t axis, std::uint8_t i
 }
 
 std::uint16_t CControllerDlg::SendAdcRequest(std::uint8_t channel, std::uint8_t third) {
-    core::ControllerSocket* socket = channel == device::kAzAdcChannel ? &m_sockAzAdc
-                                     : channel == device::kElAdcChannel
-                                         ? static_cast<core::ControllerSocket*>(&m_sockElAdc)
-                                         : nullptr;
+    ui::ControllerSocket* socket = channel == device::kAzAdcChannel ? &m_sockAzAdc
+                                   : channel == device::kElAdcChannel
+                                       ? static_cast<ui::ControllerSocket*>(&m_sockElAdc)
+                                       : nullptr;
     if (socket == nullptr) {
         return kSent;
     }
@@ -52,7 +52,7 @@ std::uint16_t CControllerDlg::SendAdcRequest(std::uint8_t channel, std::uint8_t 
 
 // The socket decides the axis, not the content. Only the board's address is believed; a reply
 // too short to carry a count is dropped like a foreign one.
-void CControllerDlg::ReceiveAdcReply(core::ControllerSocket& socket, double& volts) {
+void CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, double& volts) {
     const auto datagram = socket.ReceiveFrom();
     if (!datagram) {
         return;

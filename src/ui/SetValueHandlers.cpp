@@ -6,7 +6,7 @@ using namespace zenko;
 
 // Both services: store what the request carries, select the targets again, answer the sender
 // with the position as it stands, and show only when the answer went out.
-void CControllerDlg::AnswerSetValueRequest(core::ControllerSocket& socket,
+void CControllerDlg::AnswerSetValueRequest(ui::ControllerSocket& socket,
                                            setvalue::SetValues (*parse)(QByteArrayView),
                                            QByteArray (*reply)(const setvalue::Position&)) {
     const auto request = socket.ReceiveFrom();

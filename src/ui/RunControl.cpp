@@ -27,12 +27,12 @@ std::array<CControllerDlg::BoardSocket, 5> CControllerDlg::BoardSockets() {
              {&m_sockElControl, QStringLiteral("El control socket creation error !")}}};
 }
 
-void CControllerDlg::CloseSocket(core::ControllerSocket& socket) {
+void CControllerDlg::CloseSocket(ui::ControllerSocket& socket) {
     socket.Close();
     socket.m_bOpen = false;
 }
 
-bool CControllerDlg::OpenReceiver(core::ControllerSocket& socket, std::int16_t port,
+bool CControllerDlg::OpenReceiver(ui::ControllerSocket& socket, std::int16_t port,
                                   const QString& creationError) {
     m_addrRecvBind = core::Ipv4SocketAddress{};
     // A receiver that an aborted Start left open is made anew, so that Start succeeds as soon
@@ -113,7 +113,7 @@ void CControllerDlg::OnStop() {
 }
 
 void CControllerDlg::CloseLinkForExit() {
-    for (core::ControllerSocket* socket : std::initializer_list<core::ControllerSocket*>{
+    for (ui::ControllerSocket* socket : std::initializer_list<ui::ControllerSocket*>{
              &m_sockBin, &m_sockAsc, &m_sockAzAdc, &m_sockElAdc, &m_sockIoDir}) {
         if (socket->m_bOpen) {
             socket->Close();

@@ -1,4 +1,4 @@
-#include "config/SettingsDlg.h"
+#include "ui/SettingsDlg.h"
 
 #include <array>
 
@@ -7,7 +7,9 @@
 #include "platform/ProfileFile.h"
 #include "ui/FieldExchange.h"
 
-namespace zenko::config {
+namespace zenko::ui {
+
+using namespace config;
 
 namespace {
 
@@ -149,4 +151,4 @@ void CSettingsDlg::accept() {
     QDialog::accept();
 }
 
-} // namespace zenko::config
+} // namespace zenko::ui

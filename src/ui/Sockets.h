@@ -4,7 +4,7 @@
 
 class CControllerDlg;
 
-namespace zenko::core {
+namespace zenko::ui {
 
 // The seven sockets of the link. Their only work is to hand each read notification that
 // carries no error to one handler of the window; every other behaviour is the platform
@@ -69,4 +69,4 @@ public:
     CElControlSocket();
 };
 
-} // namespace zenko::core
+} // namespace zenko::ui
