@@ -32,6 +32,10 @@ while(zenko_man_pages)
     list(APPEND zenko_man_files ${page}.gz)
 endwhile()
 add_custom_target(man-pages ALL DEPENDS ${zenko_man_files})
+# The install test installs what a plain install holds, these pages with it.
+if(TARGET Install_qtest)
+    add_dependencies(Install_qtest man-pages)
+endif()
 
 install(FILES ${zenko_man_files} DESTINATION share/man/man1 COMPONENT man-pages)
 install(FILES ${zenko_man_files} DESTINATION /usr/share/man/man1

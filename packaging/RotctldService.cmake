@@ -4,3 +4,4 @@
 install(FILES ${ZENKO_PACKAGING_DIR}/zenko-rotctld.service DESTINATION /lib/systemd/system
     COMPONENT system-service EXCLUDE_FROM_ALL)
 list(APPEND CPACK_COMPONENTS_ALL system-service)
+list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${ZENKO_PACKAGING_DIR}/debian/prerm)
