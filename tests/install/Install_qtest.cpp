@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,6 +23,8 @@ namespace {
 
 const QString kBuildDir = QStringLiteral(ZENKO_BUILD_DIR);
 const QString kCMake = QStringLiteral(ZENKO_CMAKE_COMMAND);
+// Without help2man the build writes no manual pages.
+constexpr bool kManPages = ZENKO_MAN_PAGES;
 
 QStringList InstalledPrograms() {
     return QStringLiteral(ZENKO_INSTALLED_PROGRAMS).split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -174,6 +177,21 @@ void InstallTest::installedFolderIsCompleteAndRuns() {
         QVERIFY2(tool.waitForFinished(10000), qPrintable(program));
         QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0,
                  qPrintable(program));
+        if (!kManPages)
+            continue;
+        // The page of this very tool, its options included, where man finds it below the prefix.
+        QProcess page;
+        page.start(QStringLiteral("gzip"),
+                   {QStringLiteral("-dc"),
+                    installed.filePath(QStringLiteral("share/man/man1/%1.1.gz").arg(program))});
+        QVERIFY2(page.waitForFinished(10000) && page.exitCode() == 0, qPrintable(program));
+        const QString text = QString::fromUtf8(page.readAllStandardOutput());
+        const QRegularExpression title(
+            QStringLiteral("^\\.TH %1 \"1\" \"[^\"]*\" \"%2 \\d+\\.\\d+\\.\\d+\"")
+                .arg(program.toUpper(), program),
+            QRegularExpression::MultilineOption);
+        QVERIFY2(title.match(text).hasMatch(), qPrintable(text.left(400)));
+        QVERIFY2(text.contains(QStringLiteral("\\fB\\-\\-port\\fR")), qPrintable(program));
     }
 
     for (const int size : {16, 32}) {

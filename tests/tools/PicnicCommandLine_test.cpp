@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -166,11 +167,21 @@ TEST(PicnicCommandLine, HelpNamesEveryOption) {
     for (const char* option :
          {"--bind", "--allow-non-loopback", "--port", "--reply-from", "--silent", "--az-start",
           "--el-start", "--az-speed", "--el-speed", "--az-line", "--el-line", "--az-stops",
-          "--el-stops", "--quiet", "--status-interval", "--help"}) {
+          "--el-stops", "--quiet", "--status-interval", "--help", "--version"}) {
         SCOPED_TRACE(option);
         EXPECT_TRUE(outcome.message.contains(QLatin1String(option)));
     }
     EXPECT_EQ(ParseCommandLine(Arguments({"-h"})).action, CommandLineOutcome::Action::Help);
+}
+
+// help2man takes the manual page's name and version from this line.
+TEST(PicnicCommandLine, VersionIsTheNameAndTheVersion) {
+    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--quiet", "--version"}));
+    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^picnic-sim \\d+\\.\\d+\\.\\d+\n$"))
+                    .match(outcome.message)
+                    .hasMatch())
+        << outcome.message.toStdString();
 }
 
 } // namespace

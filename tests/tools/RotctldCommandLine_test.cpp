@@ -1,5 +1,6 @@
 #include "zenko-rotctld/RotctldCommandLine.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -114,10 +115,20 @@ TEST(RotctldCommandLine, HelpDocumentsEveryOption) {
         for (const char* option :
              {"--listen", "--port", "--allow-non-loopback", "--controller-host",
               "--controller-port", "--timeout", "--min-az", "--max-az", "--min-el", "--max-el",
-              "--park-az", "--park-el", "--help"}) {
+              "--park-az", "--park-el", "--help", "--version"}) {
             EXPECT_TRUE(outcome.message.contains(QLatin1String(option))) << option;
         }
     }
+}
+
+// help2man takes the manual page's name and version from this line.
+TEST(RotctldCommandLine, VersionIsTheNameAndTheVersion) {
+    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "x", "--version"}));
+    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^zenko-rotctld \\d+\\.\\d+\\.\\d+\n$"))
+                    .match(outcome.message)
+                    .hasMatch())
+        << outcome.message.toStdString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -117,9 +118,19 @@ TEST(SetValueSendCommandLine, HelpDocumentsEveryOption) {
     ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
     for (const char* word :
          {"--binary", "--ascii", "--query-binary", "--query-ascii", "--text", "--hex", "--host",
-          "--port", "--timeout", "whole degrees", "10005", "10006", "Exit status"}) {
+          "--port", "--timeout", "--version", "whole degrees", "10005", "10006", "Exit status"}) {
         EXPECT_TRUE(outcome.message.contains(QLatin1String(word))) << word;
     }
+}
+
+// help2man takes the manual page's name and version from this line.
+TEST(SetValueSendCommandLine, VersionIsTheNameAndTheVersion) {
+    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--query-ascii", "--version"}));
+    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^setvalue-send \\d+\\.\\d+\\.\\d+\n$"))
+                    .match(outcome.message)
+                    .hasMatch())
+        << outcome.message.toStdString();
 }
 
 TEST(SetValueSendCommandLine, DegreesToThousandthsRoundsOnTheDigits) {

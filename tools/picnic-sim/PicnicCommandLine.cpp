@@ -208,6 +208,11 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             outcome.message = HelpText();
             return outcome;
         }
+        if (argument == QLatin1String("--version")) {
+            outcome.action = CommandLineOutcome::Action::Version;
+            outcome.message = VersionText();
+            return outcome;
+        }
         if (argument == QLatin1String("--silent")) {
             outcome.settings.simulator.answerAdc = false;
             continue;
@@ -300,6 +305,7 @@ QString HelpText() {
         "                           dials and the four relays as lamps (needs a display);\n"
         "                           closing it ends the simulator\n"
         "  -h, --help               show this text\n"
+        "  --version                show the version\n"
         "\n"
         "Datagrams: 3 bytes 04 CH 00 request an ADC reading (channel 81 azimuth, 89\n"
         "elevation), answered with 6 bytes ending in the count, a signed 16-bit big-endian\n"
@@ -310,8 +316,13 @@ QString HelpText() {
         "on, it stands.\n"
         "\n"
         "Lines: HH:MM:SS.mmm +MS_SINCE_START SOURCE:PORT HEX  MEANING  (az DEG, el DEG)\n"
+        "\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the --view window is\n"
         "closed; 1 when the port cannot be bound; 2 for a wrong command line.\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("picnic-sim " ZENKO_VERSION "\n");
 }
 
 } // namespace zenko::picnic

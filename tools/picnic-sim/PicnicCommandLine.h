@@ -17,10 +17,10 @@ struct PicnicSettings {
 };
 
 struct CommandLineOutcome {
-    enum class Action { Run, Help, Fail };
+    enum class Action { Run, Help, Version, Fail };
     Action action = Action::Run;
     PicnicSettings settings;
-    // The help text, or a one-line reason for Fail.
+    // The help or version text, or a one-line reason for Fail.
     QString message;
     // For Fail: 2, as for every misuse of the command line.
     int exitStatus = 0;
@@ -31,6 +31,8 @@ struct CommandLineOutcome {
 // anywhere only with --allow-non-loopback.
 CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
+// One line, "picnic-sim" and the version, as help2man reads it for the manual page.
+QString VersionText();
 
 bool IsIpv4Loopback(const QString& address);
 

@@ -46,7 +46,8 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
-    if (outcome.action == CommandLineOutcome::Action::Help) {
+    if (outcome.action == CommandLineOutcome::Action::Help ||
+        outcome.action == CommandLineOutcome::Action::Version) {
         std::fputs(outcome.message.toUtf8().constData(), stdout);
         return 0;
     }

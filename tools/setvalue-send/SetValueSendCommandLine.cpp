@@ -257,6 +257,11 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             outcome.message = HelpText();
             return outcome;
         }
+        if (argument == QLatin1String("--version")) {
+            outcome.action = CommandLineOutcome::Action::Version;
+            outcome.message = VersionText();
+            return outcome;
+        }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const bool joined = equals >= 0 && TakesOneValue(argument.left(equals));
         const QString name = joined ? argument.left(equals) : argument;
@@ -357,6 +362,7 @@ QString HelpText() {
         "                     and --text)\n"
         "  --timeout MS       how long to wait for the reply, in milliseconds (default 1000)\n"
         "  -h, --help         show this text\n"
+        "  --version          show the version\n"
         "\n"
         "The datagram goes out once from an ephemeral local port (bound to 127.0.0.1 when ADDR\n"
         "is a loopback address, to every local address otherwise). The first datagram that\n"
@@ -374,6 +380,10 @@ QString HelpText() {
         "\n"
         "Exit status: 0 when a reply arrived; 1 when none arrived within the time-out or the\n"
         "datagram could not be sent, with a one-line reason; 2 for a wrong command line.\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("setvalue-send " ZENKO_VERSION "\n");
 }
 
 } // namespace zenko::setvaluesend

@@ -28,10 +28,10 @@ struct SendSettings {
 };
 
 struct CommandLineOutcome {
-    enum class Action { Send, Help, Fail };
+    enum class Action { Send, Help, Version, Fail };
     Action action = Action::Send;
     SendSettings settings;
-    // The help text, or a one-line reason for Fail.
+    // The help or version text, or a one-line reason for Fail.
     QString message;
     // For Fail: 2, as for every misuse of the command line.
     int exitStatus = 0;
@@ -41,6 +41,8 @@ struct CommandLineOutcome {
 // repeated option wins. Numbers are read in the C locale's form whatever the user's locale.
 CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
+// One line, "setvalue-send" and the version, as help2man reads it for the manual page.
+QString VersionText();
 
 // Dotted decimal a.b.c.d, each part 0..255 without a sign or a superfluous leading zero, so
 // that "010" cannot be mistaken for an octal 8 as inet_aton would read it.

@@ -35,7 +35,8 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
-    if (outcome.action == CommandLineOutcome::Action::Help) {
+    if (outcome.action == CommandLineOutcome::Action::Help ||
+        outcome.action == CommandLineOutcome::Action::Version) {
         std::fputs(outcome.message.toUtf8().constData(), stdout);
         return 0;
     }

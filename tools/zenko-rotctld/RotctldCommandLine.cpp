@@ -123,10 +123,16 @@ QHostAddress ParseAddress(const QString& text) {
 CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     CommandLineOutcome outcome;
     BridgeSettings& settings = outcome.settings;
-    // Help wins wherever it stands, so that a user who got an option wrong can still add it.
+    // Help and version win wherever they stand, so that a user who got an option wrong can
+    // still add them.
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         outcome.action = CommandLineOutcome::Action::Help;
         outcome.message = HelpText();
+        return outcome;
+    }
+    if (arguments.contains(QLatin1String("--version"))) {
+        outcome.action = CommandLineOutcome::Action::Version;
+        outcome.message = VersionText();
         return outcome;
     }
     bool allowNonLoopback = false;
@@ -216,7 +222,8 @@ QString HelpText() {
         "  --port N               the TCP port to serve on, 1 to 65535 (default 4533)\n"
         "  --allow-non-loopback   allow a --listen address that other machines reach; there\n"
         "                         is no login, so keep such a port behind the firewall\n"
-        "  --controller-host ADDR the controller's numeric IP address (default 127.0.0.1)\n"
+        "  --controller-host ADDR\n"
+        "                         the controller's numeric IP address (default 127.0.0.1)\n"
         "  --controller-port N    its ASCII set-value UDP port, 1 to 65535 (default 10006;\n"
         "                         Asc_Set_Value_Receiving_Port in ZENKO.ini)\n"
         "  --timeout MS           how long to wait for each controller reply, in milliseconds\n"
@@ -224,11 +231,12 @@ QString HelpText() {
         "  --min-az DEG           the lowest azimuth set_pos accepts (default 0)\n"
         "  --max-az DEG           the highest azimuth (default 360)\n"
         "  --min-el DEG           the lowest elevation (default 0)\n"
-        "  --max-el DEG           the highest elevation (default 90)\n"
-        "                         A set_pos outside these limits gets RPRT -21 and is not sent.\n"
+        "  --max-el DEG           the highest elevation (default 90); a set_pos outside\n"
+        "                         these limits gets RPRT -21 and is not sent\n"
         "  --park-az DEG          the azimuth that park sets (default 0)\n"
         "  --park-el DEG          the elevation that park sets (default 0)\n"
         "  -h, --help             show this text\n"
+        "  --version              show the version\n"
         "Degrees are decimal numbers with '.' or ',' as the decimal separator.\n"
         "\n"
         "Commands (short, \\long, and with a leading + ; | or , for extended replies):\n"
@@ -243,6 +251,10 @@ QString HelpText() {
         "\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port cannot be opened;\n"
         "2 for a wrong command line, each with a one-line reason.\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("zenko-rotctld " ZENKO_VERSION "\n");
 }
 
 } // namespace zenko::rotctld

@@ -9,20 +9,22 @@
 namespace zenko::rotctld {
 
 struct CommandLineOutcome {
-    enum class Action { Run, Help, Fail };
+    enum class Action { Run, Help, Version, Fail };
     Action action = Action::Run;
     BridgeSettings settings;
-    // The help text, or a one-line reason for Fail.
+    // The help or version text, or a one-line reason for Fail.
     QString message;
 };
 
 // Every option takes "--name value" or "--name=value"; the last of a repeated option wins;
-// --help or -h anywhere asks for the help text.
+// --help or -h anywhere asks for the help text, --version for the version.
 // Numbers are read in the C locale's form (a decimal comma is also taken) whatever the user's
 // locale. Refused: a non-loopback --listen address without --allow-non-loopback, a minimum
 // above its maximum, a park position outside the limits.
 CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
+// One line, "zenko-rotctld" and the version, as help2man reads it for the manual page.
+QString VersionText();
 
 // A numeric IPv4 address in its plain dotted form ("127.0.0.1", not "127.1" or "0177.0.0.1",
 // which other readers take for something else), a numeric IPv6 address, or "localhost" for
