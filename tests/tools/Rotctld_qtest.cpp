@@ -161,7 +161,9 @@ private slots:
     void twoClientsAtOnceOneRequestAtATime();
     void aFloodOfCommandsIsAnsweredInOrder();
     void quitClosesAfterTheEarlierReplies();
+    void overlapAsksWhereTheAntennaIsFirst();
     void programCommandLineAndSignals();
+    void programJournal();
 };
 
 void RotctldTest::commandsAndWhatTheControllerReceives() {
@@ -181,8 +183,8 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
         {"P 120 45\n", {"ZENKO,120,45"}, "RPRT 0\n"},
         {"\\set_pos 123,5 45,25\n", {"ZENKO,123.5,45.25"}, "RPRT 0\n"},
         {";P 10 20\n", {"ZENKO,10,20"}, "set_pos: 10 20;RPRT 0\n"},
-        {"P 360.5 10\n", {}, "RPRT -21\n"},
-        {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -21\n"},
+        {"P 360.5 10\n", {}, "RPRT -1\n"},
+        {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -1\n"},
         {"P ten 10\n", {}, "RPRT -1\n"},
         {"p\n", {"?"}, "123.46\n45.25\n"},
         {"+\\get_pos\n", {"?"}, "get_pos:\nAzimuth: 123.46\nElevation: 45.25\nRPRT 0\n"},
@@ -195,8 +197,8 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
          {},
          "1\n2\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=90.000000\n"
          "south_zero=0\nrot_type=AzEl\ndone\n"},
-        {"\\set_level SPEED 2\n", {}, "RPRT -4\n"},
-        {"M 8 5\n", {}, "RPRT -4\n"},
+        {"\\set_level SPEED 2\n", {}, "RPRT -11\n"},
+        {"M 8 5\n", {}, "RPRT -11\n"},
         {"\r\n \n", {}, ""},
         {QByteArray(3000, 'P') + "\n", {}, "RPRT -1\n"},
     };
@@ -354,6 +356,32 @@ void RotctldTest::quitClosesAfterTheEarlierReplies() {
     QCOMPARE(controller.requests, (QList<QByteArray>{"?", "?", "?"}));
 }
 
+void RotctldTest::overlapAsksWhereTheAntennaIsFirst() {
+    FakeController controller;
+    controller.azimuth = 350;
+    controller.elevation = 20;
+    BridgeSettings settings;
+    settings.limits.maxAzimuth = 450;
+    const auto bridge = StartBridge(controller, settings);
+    QVERIFY(bridge);
+    Client client(bridge->serverPort());
+    QVERIFY(client.connected());
+    const struct {
+        QByteArray line;
+        QList<QByteArray> requests;
+        QByteArray reply;
+    } cases[] = {
+        {"P 10 20\n", {"?", "ZENKO,370,20"}, "RPRT 0\n"},
+        {"+P 10 95\n", {}, "set_pos: 10 95\nRPRT -1\n"},
+        {"p\n", {"?"}, "350.00\n20.00\n"},
+    };
+    for (const auto& c : cases) {
+        controller.requests.clear();
+        QCOMPARE(client.ask(c.line, c.reply.count('\n')), c.reply);
+        QVERIFY2(controller.requests == c.requests, c.line.constData());
+    }
+}
+
 void RotctldTest::programCommandLineAndSignals() {
     const QString program = QStringLiteral(ZENKO_ROTCTLD_PATH);
     const auto run = [&](const QStringList& arguments) {
@@ -401,6 +429,60 @@ void RotctldTest::programCommandLineAndSignals() {
     QVERIFY(process.waitForFinished(kWaitMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+}
+
+void RotctldTest::programJournal() {
+    QUdpSocket silent;
+    QVERIFY(silent.bind(kLoopback, 0));
+    QTcpServer probe;
+    QVERIFY(probe.listen(kLoopback, 0));
+    const std::uint16_t port = probe.serverPort();
+    probe.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZENKO_ROTCTLD_PATH),
+                  {QStringLiteral("--port"), Port(port), QStringLiteral("--controller-port"),
+                   Port(silent.localPort()), QStringLiteral("--timeout"), QStringLiteral("100")});
+    QByteArray journal;
+    QTRY_VERIFY_WITH_TIMEOUT((journal += process.readAllStandardError()).contains("listening"),
+                             kWaitMs);
+    {
+        Client client(port);
+        QVERIFY(client.connected());
+        // Two requests in one silence.
+        QCOMPARE(client.ask("p\nS\n", 2), QByteArray("RPRT -5\nRPRT -5\n"));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT((journal += process.readAllStandardError()).contains("disconnected"),
+                             kWaitMs);
+    process.terminate();
+    QVERIFY(process.waitForFinished(kWaitMs));
+    journal += process.readAllStandardError();
+
+    // The lines as they read, with "PEER" for the client's address and port.
+    const QString controller = QStringLiteral("127.0.0.1:") + Port(silent.localPort());
+    const QStringList rows = {
+        QStringLiteral("info: listening on 127.0.0.1:") + Port(port) +
+            QStringLiteral(", controller at ") + controller,
+        QStringLiteral("info: client PEER connected"),
+        QStringLiteral("warning: controller at ") + controller +
+            QStringLiteral(" not answering (no reply within 100 ms)"),
+        QStringLiteral("info: client PEER disconnected"),
+        QStringLiteral("info: exiting on SIGTERM"),
+    };
+    const QStringList lines =
+        QString::fromUtf8(journal).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == rows.size(), journal.constData());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpression pattern(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} zenko\.rotctld )") +
+            QRegularExpression::escape(rows[i]).replace(QStringLiteral("PEER"),
+                                                        QStringLiteral(R"(127\.0\.0\.1:\d+)")) +
+            QLatin1Char('$'));
+        QVERIFY2(pattern.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+    }
 }
 
 QTEST_MAIN(RotctldTest)

@@ -1,0 +1,5 @@
+#include "zenko-rotctld/RotctldJournal.h"
+
+// Info is on without any logging rule: an operator who starts the bridge by hand or as a service
+// sees who connected and when the controller went silent.
+Q_LOGGING_CATEGORY(lcRotctld, "zenko.rotctld", QtInfoMsg)
