@@ -109,6 +109,7 @@ private slots:
     void setPosMovesTheAntennaAndGetPosReportsIt();
     void stopHoldsTheAntennaWhereItIs();
     void rotctlKeepsToTheLimitsOfDumpState();
+    void rotctlTurnsIntoTheOverlap();
     void rotctlReportsASilentController();
 };
 
@@ -206,6 +207,38 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
         QCOMPARE(link.dlg().m_dRemoteSetAz, 150.0);
         QCOMPARE(link.dlg().m_dRemoteSetEl, 10.0);
     }
+    // Sent raw past rotctl's own check, the bridge refuses with the code Hamlib's rotctld gives.
+    const RotctlRun raw =
+        Rotctl(bridge->serverPort(), {QStringLiteral("w"), QStringLiteral("P 200 10\n")});
+    QVERIFY(raw.finished);
+    QCOMPARE(raw.output.trimmed(), QByteArray("RPRT -1"));
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 150.0);
+    link.dlg().OnStop();
+}
+
+void RotctldHamlibTest::rotctlTurnsIntoTheOverlap() {
+    // A rotator of 450 deg: the simulated potentiometer and the controller's calibration both
+    // span 0..450 deg over 0..4.5 V.
+    picnic::SimulatorOptions board = Board(350, 10);
+    board.model.azimuth.line = {0.0, 0.0, 450.0, 4.5};
+    LinkFixture link(board, "Local_Remote_Selector=3\nCal_Az_Ang_2=450\n");
+    link.start();
+    QVERIFY(link.dlg().m_bRunning);
+    BridgeSettings settings;
+    settings.limits.maxAzimuth = 450;
+    const auto bridge = StartBridge(link, settings);
+    QVERIFY(bridge);
+
+    QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 345, 10000);
+    // Past north from 350: on to 370, not 340 deg back to 10.
+    const RotctlRun set = Rotctl(bridge->serverPort(),
+                                 {QStringLiteral("P"), QStringLiteral("10"), QStringLiteral("10")});
+    QVERIFY2(set.finished && set.exitCode == 0, set.errors.constData());
+    QCOMPARE(link.dlg().m_dRemoteSetAz, 370.0);
+    // get_pos reports the real azimuth, past 360.
+    QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 362, 10000);
+    const RotctlRun get = Rotctl(bridge->serverPort(), {QStringLiteral("p")});
+    QVERIFY2(get.output.split('\n').value(0).toDouble() > 360, get.output.constData());
     link.dlg().OnStop();
 }
 

@@ -173,6 +173,31 @@ TEST(RotctldLimits, BoundsAreInclusive) {
     }
 }
 
+TEST(RotctldChooseAzimuth, NearestEquivalentWithinTheLimits) {
+    const struct {
+        const char* name;
+        double minAzimuth, maxAzimuth, target, current;
+        std::optional<double> sent;
+    } cases[] = {
+        {"crossing north goes on into the overlap", 0, 450, 10, 350, 370.0},
+        {"crossing north back", 0, 450, 350, 370, 350.0},
+        {"upper limit", 0, 450, 90, 400, 450.0},
+        {"lower limit", 0, 450, 360, 10, 0.0},
+        {"equally near: the lower", 0, 450, 0, 180, 0.0},
+        {"range from below 0, crossing south", -180, 270, -170, 170, 190.0},
+        {"a -180..180 tracker on a 0..450 rotator", 0, 450, -10, 20, 350.0},
+        {"one turn: as given", 0, 360, 10, 350, 10.0},
+        {"one turn: no equivalent in range", 0, 360, -10, 0, std::nullopt},
+        {"less than a turn: no equivalent in range", 0, 180, 200, 170, std::nullopt},
+        {"limits of any size", -1e300, 1e300, 10, 350, 370.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Limits limits{c.minAzimuth, c.maxAzimuth, 0, 90};
+        EXPECT_EQ(ChooseAzimuth(limits, c.target, c.current), c.sent);
+    }
+}
+
 TEST(RotctldFormat, StatusReplies) {
     const struct {
         const char* line;
@@ -180,18 +205,18 @@ TEST(RotctldFormat, StatusReplies) {
         const char* reply;
     } cases[] = {
         {"P 120 45", kOk, "RPRT 0\n"},
-        {"\\set_pos 500 10", kLimitExceeded, "RPRT -21\n"},
+        {"\\set_pos 500 10", kInvalidParameter, "RPRT -1\n"},
         {"+P 120 45", kOk, "set_pos: 120 45\nRPRT 0\n"},
         {";P 10,5 20", kOk, "set_pos: 10,5 20;RPRT 0\n"},
-        {"|P 500 2 extra", kLimitExceeded, "set_pos: 500 2|RPRT -21\n"},
+        {"|P 500 2 extra", kInvalidParameter, "set_pos: 500 2|RPRT -1\n"},
         {",P 1", kInvalidParameter, "set_pos: 1,RPRT -1\n"},
         {"+P", kInvalidParameter, "set_pos:\nRPRT -1\n"},
         {"S", kOk, "RPRT 0\n"},
         {"|\\stop", kOk, "stop:|RPRT 0\n"},
         {"+K", kTimedOut, "park:\nRPRT -5\n"},
         {";p", kTimedOut, "get_pos:;RPRT -5\n"},
-        {"x", kNotImplemented, "RPRT -4\n"},
-        {"+x", kNotImplemented, "RPRT -4\n"},
+        {"x", kNotAvailable, "RPRT -11\n"},
+        {"+x", kNotAvailable, "RPRT -11\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

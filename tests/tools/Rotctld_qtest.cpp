@@ -181,8 +181,8 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
         {"P 120 45\n", {"ZENKO,120,45"}, "RPRT 0\n"},
         {"\\set_pos 123,5 45,25\n", {"ZENKO,123.5,45.25"}, "RPRT 0\n"},
         {";P 10 20\n", {"ZENKO,10,20"}, "set_pos: 10 20;RPRT 0\n"},
-        {"P 360.5 10\n", {}, "RPRT -21\n"},
-        {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -21\n"},
+        {"P 360.5 10\n", {}, "RPRT -1\n"},
+        {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -1\n"},
         {"P ten 10\n", {}, "RPRT -1\n"},
         {"p\n", {"?"}, "123.46\n45.25\n"},
         {"+\\get_pos\n", {"?"}, "get_pos:\nAzimuth: 123.46\nElevation: 45.25\nRPRT 0\n"},
@@ -195,8 +195,8 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
          {},
          "1\n2\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=90.000000\n"
          "south_zero=0\nrot_type=AzEl\ndone\n"},
-        {"\\set_level SPEED 2\n", {}, "RPRT -4\n"},
-        {"M 8 5\n", {}, "RPRT -4\n"},
+        {"\\set_level SPEED 2\n", {}, "RPRT -11\n"},
+        {"M 8 5\n", {}, "RPRT -11\n"},
         {"\r\n \n", {}, ""},
         {QByteArray(3000, 'P') + "\n", {}, "RPRT -1\n"},
     };
@@ -380,27 +380,62 @@ void RotctldTest::programCommandLineAndSignals() {
     QCOMPARE(busyStatus, 1);
     QVERIFY(busy.startsWith("zenko-rotctld: cannot listen on 127.0.0.1:"));
 
-    // A port that was free a moment ago; the program serves it until SIGTERM.
+    // A port that was free a moment ago; the program serves it until SIGTERM, towards a
+    // controller that never answers.
     QTcpServer probe;
     QVERIFY(probe.listen(kLoopback, 0));
     const std::uint16_t port = probe.serverPort();
     probe.close();
+    QUdpSocket silent;
+    QVERIFY(silent.bind(kLoopback, 0));
     QProcess process;
-    process.start(program, {QStringLiteral("--port"), Port(port)});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    process.setProcessEnvironment(environment);
+    process.start(program,
+                  {QStringLiteral("--port"), Port(port), QStringLiteral("--controller-port"),
+                   Port(silent.localPort()), QStringLiteral("--timeout"), QStringLiteral("100")});
     QVERIFY(process.waitForReadyRead(kWaitMs));
     QVERIFY(process.readAllStandardOutput().startsWith("zenko-rotctld: serving rotctld on"));
     {
-        QTcpSocket client;
-        client.connectToHost(kLoopback, port);
-        QVERIFY(client.waitForConnected(kWaitMs));
-        client.write("_\n");
-        QVERIFY(client.waitForReadyRead(kWaitMs));
-        QCOMPARE(client.readAll(), QByteArray("ZENKO rotator bridge\n"));
+        Client client(port);
+        QVERIFY(client.connected());
+        // Two requests time out in one silence of the controller.
+        QCOMPARE(client.ask("_\np\nS\n", 3),
+                 QByteArray("ZENKO rotator bridge\nRPRT -5\nRPRT -5\n"));
     }
+    QByteArray journal;
+    QTRY_VERIFY_WITH_TIMEOUT((journal += process.readAllStandardError()).contains("disconnected"),
+                             kWaitMs);
     process.terminate();
     QVERIFY(process.waitForFinished(kWaitMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+
+    // The journal's lines, with "PEER" for the client's address and port.
+    const QString controller = QStringLiteral("127.0.0.1:") + Port(silent.localPort());
+    const QStringList rows = {
+        QStringLiteral("info: listening on 127.0.0.1:") + Port(port) +
+            QStringLiteral(", controller at ") + controller,
+        QStringLiteral("info: client PEER connected"),
+        QStringLiteral("warning: controller at ") + controller +
+            QStringLiteral(" not answering (no reply within 100 ms)"),
+        QStringLiteral("info: client PEER disconnected"),
+        QStringLiteral("info: exiting on SIGTERM"),
+    };
+    journal += process.readAllStandardError();
+    const QStringList lines =
+        QString::fromUtf8(journal).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == rows.size(), journal.constData());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpression pattern(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} zenko\.rotctld )") +
+            QRegularExpression::escape(rows[i]).replace(QStringLiteral("PEER"),
+                                                        QStringLiteral(R"(127\.0\.0\.1:\d+)")) +
+            QLatin1Char('$'));
+        QVERIFY2(pattern.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+    }
 }
 
 QTEST_MAIN(RotctldTest)

@@ -6,6 +6,7 @@
 #include <QUdpSocket>
 
 #include "platform/Formats.h"
+#include "zenko-rotctld/RotctldJournal.h"
 
 namespace zenko::rotctld {
 
@@ -55,7 +56,13 @@ bool RotctldBridge::listen() {
         return false;
     }
     connect(m_server, &QTcpServer::newConnection, this, &RotctldBridge::acceptClients);
-    return openControllerSocket();
+    if (!openControllerSocket()) {
+        return false;
+    }
+    qCInfo(lcRotctld, "listening on %s, controller at %s",
+           qUtf8Printable(Endpoint(m_server->serverAddress(), m_server->serverPort())),
+           qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)));
+    return true;
 }
 
 std::uint16_t RotctldBridge::serverPort() const {
@@ -91,7 +98,10 @@ void RotctldBridge::acceptClients() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         const std::uint64_t id = m_nextClient++;
         socket->setReadBufferSize(kSocketReadBuffer);
-        m_clients[id].socket = socket;
+        Client& client = m_clients[id];
+        client.socket = socket;
+        client.peer = Endpoint(socket->peerAddress(), socket->peerPort());
+        qCInfo(lcRotctld, "client %s connected", qUtf8Printable(client.peer));
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { readClient(id); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { readClient(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { dropClient(id); });
@@ -125,6 +135,7 @@ void RotctldBridge::handleLine(std::uint64_t id, Client& client, const LineReade
     if (event.kind == LineReader::Event::Kind::Overlong) {
         job.request.status = kInvalidParameter;
     } else {
+        qCDebug(lcRotctld) << "client" << qUtf8Printable(client.peer) << "sent" << event.line;
         const std::optional<Request> request = ParseLine(event.line);
         if (!request) {
             return;
@@ -144,6 +155,7 @@ void RotctldBridge::dropClient(std::uint64_t id) {
     if (found == m_clients.end()) {
         return;
     }
+    qCInfo(lcRotctld, "client %s disconnected", qUtf8Printable(found->second.peer));
     found->second.socket->disconnect(this);
     found->second.socket->deleteLater();
     m_clients.erase(found);
@@ -171,22 +183,28 @@ void RotctldBridge::begin() {
     case Command::SetPosition:
         if (request.status != kOk) {
             finish(FormatStatus(request, request.status));
-        } else if (!WithinLimits(m_settings.limits, request.azimuth, request.elevation)) {
-            finish(FormatStatus(request, kLimitExceeded));
-        } else if (!sendToController(FormatSetRequest(request.azimuth, request.elevation))) {
-            finish(FormatStatus(request, kInputOutputError));
+        } else if (const auto azimuth =
+                       ChooseAzimuth(m_settings.limits, request.azimuth, request.azimuth);
+                   !azimuth || !WithinLimits(m_settings.limits, *azimuth, request.elevation)) {
+            finish(FormatStatus(request, kInvalidParameter));
+        } else if (HasOverlap(m_settings.limits)) {
+            m_current->querying = true;
+            if (!sendToController(kPositionQuery)) {
+                finish(FormatStatus(request, kInputOutputError));
+            }
+        } else {
+            sendSetValues(request.azimuth, request.elevation);
         }
         return;
     case Command::GetPosition:
     case Command::Stop:
+        m_current->querying = true;
         if (!sendToController(kPositionQuery)) {
             finish(FormatStatus(request, kInputOutputError));
         }
         return;
     case Command::Park:
-        if (!sendToController(FormatSetRequest(m_settings.parkAzimuth, m_settings.parkElevation))) {
-            finish(FormatStatus(request, kInputOutputError));
-        }
+        sendSetValues(m_settings.parkAzimuth, m_settings.parkElevation);
         return;
     case Command::GetInfo:
         finish(FormatInfo(request, kInfo));
@@ -207,8 +225,14 @@ void RotctldBridge::begin() {
     }
     case Command::Unknown:
         // An overlong line arrives as an unknown command already refused.
-        finish(FormatStatus(request, request.status != kOk ? request.status : kNotImplemented));
+        finish(FormatStatus(request, request.status != kOk ? request.status : kNotAvailable));
         return;
+    }
+}
+
+void RotctldBridge::sendSetValues(double azimuth, double elevation) {
+    if (!sendToController(FormatSetRequest(azimuth, elevation))) {
+        finish(FormatStatus(m_current->request, kInputOutputError));
     }
 }
 
@@ -216,6 +240,7 @@ bool RotctldBridge::sendToController(const QByteArray& request) {
     if (m_controller == nullptr && !openControllerSocket()) {
         return false;
     }
+    qCDebug(lcRotctld) << "to the controller" << request;
     if (m_controller->writeDatagram(request, m_settings.controllerAddress,
                                     m_settings.controllerPort) != request.size()) {
         return false;
@@ -241,24 +266,31 @@ void RotctldBridge::readController() {
 void RotctldBridge::controllerReplied(const QByteArray& reply) {
     m_waitingForController = false;
     m_timeout.stop();
+    qCDebug(lcRotctld) << "from the controller" << reply;
+    if (m_controllerSilent) {
+        m_controllerSilent = false;
+        qCInfo(lcRotctld, "controller at %s answers again",
+               qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)));
+    }
     Job& job = *m_current;
     const Request& request = job.request;
-    if (request.command == Command::GetPosition ||
-        (request.command == Command::Stop && !job.settingAfterQuery)) {
-        const std::optional<Angles> angles = ParseControllerReply(reply);
-        if (!angles) {
-            finish(FormatStatus(request, kProtocolError));
-        } else if (request.command == Command::GetPosition) {
-            finish(FormatPosition(request, angles->azimuth, angles->elevation));
-        } else {
-            job.settingAfterQuery = true;
-            if (!sendToController(FormatSetRequest(angles->azimuth, angles->elevation))) {
-                finish(FormatStatus(request, kInputOutputError));
-            }
-        }
+    if (!job.querying) {
+        finish(FormatStatus(request, kOk));
         return;
     }
-    finish(FormatStatus(request, kOk));
+    job.querying = false;
+    const std::optional<Angles> angles = ParseControllerReply(reply);
+    if (!angles) {
+        finish(FormatStatus(request, kProtocolError));
+    } else if (request.command == Command::GetPosition) {
+        finish(FormatPosition(request, angles->azimuth, angles->elevation));
+    } else if (request.command == Command::Stop) {
+        sendSetValues(angles->azimuth, angles->elevation);
+    } else {
+        // begin() refused a target without an equivalent within the limits.
+        sendSetValues(*ChooseAzimuth(m_settings.limits, request.azimuth, angles->azimuth),
+                      request.elevation);
+    }
 }
 
 void RotctldBridge::controllerTimedOut() {
@@ -266,6 +298,12 @@ void RotctldBridge::controllerTimedOut() {
         return;
     }
     m_waitingForController = false;
+    if (!m_controllerSilent) {
+        m_controllerSilent = true;
+        qCWarning(lcRotctld, "controller at %s not answering (no reply within %d ms)",
+                  qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)),
+                  m_settings.timeoutMs);
+    }
     // A late reply to this request must not pass for the reply to the next one: the next
     // request goes out from a fresh port. When that port cannot be had, the next send retries.
     openControllerSocket();
@@ -280,6 +318,7 @@ void RotctldBridge::finish(const QByteArray& reply) {
     const auto found = m_clients.find(id);
     if (found != m_clients.end()) {
         --found->second.queued;
+        qCDebug(lcRotctld) << "client" << qUtf8Printable(found->second.peer) << "gets" << reply;
         found->second.socket->write(reply);
         readClient(id);
     }

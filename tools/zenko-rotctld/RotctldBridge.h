@@ -61,6 +61,8 @@ public:
 private:
     struct Client {
         QTcpSocket* socket = nullptr;
+        // Taken when it connects: a socket forgets its peer once the connection is gone.
+        QString peer;
         LineReader reader;
         int queued = 0;
         bool quitting = false;
@@ -68,8 +70,9 @@ private:
     struct Job {
         std::uint64_t client = 0;
         Request request;
-        // stop first asks for the position, then sends it back as the set values.
-        bool settingAfterQuery = false;
+        // Waiting for the reply to the position query that get_pos, stop and, with overlap,
+        // set_pos begin with; stop and set_pos then send their set values.
+        bool querying = false;
     };
 
     void acceptClients();
@@ -79,6 +82,7 @@ private:
     void advance();
     void begin();
     bool sendToController(const QByteArray& request);
+    void sendSetValues(double azimuth, double elevation);
     void readController();
     void controllerReplied(const QByteArray& reply);
     void controllerTimedOut();
@@ -95,6 +99,9 @@ private:
     std::optional<Job> m_current;
     bool m_waitingForController = false;
     bool m_advancing = false;
+    // The controller let a request time out and has not answered since: its silence is told
+    // once, not once per request.
+    bool m_controllerSilent = false;
     QString m_error;
 };
 

@@ -231,8 +231,11 @@ QString HelpText() {
         "  --min-az DEG           the lowest azimuth set_pos accepts (default 0)\n"
         "  --max-az DEG           the highest azimuth (default 360)\n"
         "  --min-el DEG           the lowest elevation (default 0)\n"
-        "  --max-el DEG           the highest elevation (default 90); a set_pos outside\n"
-        "                         these limits gets RPRT -21 and is not sent\n"
+        "  --max-el DEG           the highest elevation (default 90)\n"
+        "                         A set_pos outside these limits gets RPRT -1 and is not sent.\n"
+        "                         An azimuth range wider than 360 is a rotator with overlap:\n"
+        "                         set_pos sends the equivalent azimuth (AZ + k*360) within it\n"
+        "                         nearest to where the antenna is.\n"
         "  --park-az DEG          the azimuth that park sets (default 0)\n"
         "  --park-el DEG          the elevation that park sets (default 0)\n"
         "  -h, --help             show this text\n"
@@ -247,10 +250,12 @@ QString HelpText() {
         "  _, \\get_info        one line of information\n"
         "  \\dump_state         the protocol version, model and limits\n"
         "  q, Q, \\quit         closes the connection\n"
-        "  anything else       RPRT -4\n"
+        "  anything else       RPRT -11 (not available)\n"
         "\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port cannot be opened;\n"
-        "2 for a wrong command line, each with a one-line reason.\n");
+        "2 for a wrong command line, each with a one-line reason.\n"
+        "The journal goes to standard error; QT_LOGGING_RULES=\"zenko.*.debug=true\" adds every\n"
+        "command, reply and controller datagram to it.\n");
 }
 
 QString VersionText() {

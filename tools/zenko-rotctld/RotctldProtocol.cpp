@@ -1,5 +1,6 @@
 #include "zenko-rotctld/RotctldProtocol.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -192,6 +193,32 @@ const char* CommandName(Command command) {
 bool WithinLimits(const Limits& limits, double azimuth, double elevation) {
     return azimuth >= limits.minAzimuth && azimuth <= limits.maxAzimuth &&
            elevation >= limits.minElevation && elevation <= limits.maxElevation;
+}
+
+bool HasOverlap(const Limits& limits) {
+    return limits.maxAzimuth - limits.minAzimuth > kFullTurn;
+}
+
+std::optional<double> ChooseAzimuth(const Limits& limits, double target, double current) {
+    if (!HasOverlap(limits)) {
+        return target >= limits.minAzimuth && target <= limits.maxAzimuth
+                   ? std::optional<double>(target)
+                   : std::nullopt;
+    }
+    // In whole turns, kept as doubles: limits of any size give no integer overflow.
+    const double lowestTurn = std::ceil((limits.minAzimuth - target) / kFullTurn);
+    const double highestTurn = std::floor((limits.maxAzimuth - target) / kFullTurn);
+    if (lowestTurn > highestTurn) {
+        return std::nullopt;
+    }
+    // Halfway between two equivalents rounds down, to the lower one.
+    const double nearestTurn = std::ceil((current - target) / kFullTurn - 0.5);
+    const double azimuth = target + std::clamp(nearestTurn, lowestTurn, highestTurn) * kFullTurn;
+    // The divisions round; an equivalent within a rounding error of a limit may fall just out.
+    if (azimuth < limits.minAzimuth || azimuth > limits.maxAzimuth) {
+        return std::nullopt;
+    }
+    return azimuth;
 }
 
 QByteArray FormatStatus(const Request& request, int status) {

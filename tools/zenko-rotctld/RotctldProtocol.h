@@ -11,14 +11,16 @@
 // without a socket.
 namespace zenko::rotctld {
 
-// The status numbers of Hamlib's "RPRT n" lines (its negated error codes).
+// The status numbers of Hamlib's "RPRT n" lines (its negated error codes), each where Hamlib's
+// rotctld 4.5 gives it: a position outside the limits or a word that is no number is an invalid
+// parameter there (clients such as SDRangel look the code up in a table that ends at 18); a
+// command its rotator cannot carry out is "not available".
 inline constexpr int kOk = 0;
 inline constexpr int kInvalidParameter = -1;
-inline constexpr int kNotImplemented = -4;
 inline constexpr int kTimedOut = -5;
 inline constexpr int kInputOutputError = -6;
 inline constexpr int kProtocolError = -8;
-inline constexpr int kLimitExceeded = -21;
+inline constexpr int kNotAvailable = -11;
 
 // Longer lines are refused whole: no rotctld command needs more, and a peer that sends endless
 // text without a line end must not make the bridge hold it.
@@ -66,9 +68,21 @@ struct Limits {
 
 bool WithinLimits(const Limits& limits, double azimuth, double elevation);
 
+// A rotator with overlap turns further than one full turn, so some azimuths can be reached at
+// two (or more) positions of the mechanics.
+inline constexpr double kFullTurn = 360;
+bool HasOverlap(const Limits& limits);
+
+// The azimuth a set_pos target is sent as. With overlap, whichever of target + k * 360 lies
+// within the limits nearest to the antenna's current azimuth, so that a pass crossing north goes
+// on into the overlap instead of turning the antenna all the way round; equally near ones give
+// the lower. Without overlap the target itself, `current` unused. Nothing when no equivalent lies
+// within the limits, which does not depend on `current`.
+std::optional<double> ChooseAzimuth(const Limits& limits, double target, double current);
+
 // "RPRT n" as the whole reply of a command that reports only its status (set_pos, stop, park),
 // and of every failure; extended, after the command's header. An unknown command has no name,
-// so its reply is "RPRT -4" alone in both modes.
+// so its reply is "RPRT -11" alone in both modes.
 QByteArray FormatStatus(const Request& request, int status);
 // "%.2f" of each angle on its own line, or the extended "Azimuth:" and "Elevation:" records.
 QByteArray FormatPosition(const Request& request, double azimuth, double elevation);

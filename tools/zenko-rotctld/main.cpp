@@ -1,10 +1,13 @@
+#include <csignal>
 #include <cstdio>
 
 #include <QCoreApplication>
 
 #include "platform/Formats.h"
+#include "platform/JournalFormat.h"
 #include "platform/TerminationSignals.h"
 #include "zenko-rotctld/RotctldCommandLine.h"
+#include "zenko-rotctld/RotctldJournal.h"
 
 using namespace zenko::rotctld;
 
@@ -24,10 +27,25 @@ QString Endpoint(const QHostAddress& address, std::uint16_t port) {
            zenko::platform::FormatInteger(port);
 }
 
+// strsignal() would follow the user's language; the journal is English.
+const char* SignalName(int signalNumber) {
+    switch (signalNumber) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
+    qSetMessagePattern(QString::fromLatin1(zenko::platform::kJournalPattern));
 
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
@@ -49,7 +67,10 @@ int main(int argc, char* argv[]) {
     }
     zenko::platform::TerminationSignals termination;
     QObject::connect(&termination, &zenko::platform::TerminationSignals::received, &application,
-                     &QCoreApplication::quit);
+                     [](int signalNumber) {
+                         qCInfo(lcRotctld, "exiting on %s", SignalName(signalNumber));
+                         QCoreApplication::quit();
+                     });
     PrintLine(stdout,
               QLatin1String("zenko-rotctld: serving rotctld on ") +
                   Endpoint(outcome.settings.listenAddress, bridge.serverPort()) +
