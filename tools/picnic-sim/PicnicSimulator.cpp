@@ -121,7 +121,7 @@ void PicnicSimulator::handle(ReceivedCommand& command) {
     } else if (const auto channel = ParseAdcRequest(command.bytes)) {
         const auto axis = ChannelAxis(*channel);
         if (axis && m_answerAdc) {
-            const int count = m_model.count(*axis);
+            const int count = m_model.readCount(*axis);
             command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
             QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
             sender->writeDatagram(BuildAdcReply(*channel, static_cast<std::int16_t>(count)),
