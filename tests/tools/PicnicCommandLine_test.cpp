@@ -193,6 +193,8 @@ TEST(PicnicCommandLine, HelpNamesEveryOption) {
                                  "--seed",
                                  "--quiet",
                                  "--status-interval",
+                                 "SIGUSR1",
+                                 "SIGUSR2",
                                  "--help"};
     for (const char* option : named) {
         SCOPED_TRACE(option);

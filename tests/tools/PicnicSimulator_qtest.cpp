@@ -58,6 +58,7 @@ private slots:
     void ioDirectionAndUnknownAreRecordedUnanswered();
     void silentSimulatorRecordsButDoesNotAnswer();
     void silentForAWhileThenAnswersAgain();
+    void oneAxisFallsSilentWhileTheOtherAnswers();
     void repliesComeFromTheReplyAddress();
     void commandReceivedCarriesTheRecord();
     void largeDatagramIsRecordedWhole();
@@ -260,6 +261,36 @@ void PicnicSimulatorTest::silentForAWhileThenAnswersAgain() {
     QVERIFY(reply);
     QCOMPARE(reply->data().at(1), char(kElevationChannel));
     QVERIFY(!client->hasPendingDatagrams());
+}
+
+// Elevation silenced while running: its requests go unanswered, azimuth's keep their replies,
+// in the order sent, so the last reply in proves nothing else is on its way.
+void PicnicSimulatorTest::oneAxisFallsSilentWhileTheOtherAnswers() {
+    PicnicSimulator simulator(TestOptions());
+    QVERIFY(simulator.start());
+    const auto client = BoundClient();
+    QVERIFY(client);
+    QSignalSpy changes(&simulator, &PicnicSimulator::answerAdcChanged);
+    simulator.setAnswerAdc(Axis::Elevation, false);
+    simulator.setAnswerAdc(Axis::Elevation, false);
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(simulator.answerAdc(Axis::Azimuth));
+    QVERIFY(!simulator.answerAdc());
+    for (const std::uint8_t channel : {kElevationChannel, kAzimuthChannel}) {
+        client->writeDatagram(BuildAdcRequest(channel), kLoopback, simulator.port());
+    }
+    const auto reply = NextDatagram(*client);
+    QVERIFY(reply);
+    QCOMPARE(reply->data().at(1), char(kAzimuthChannel));
+    QVERIFY(!client->hasPendingDatagrams());
+
+    simulator.setAnswerAdc(Axis::Elevation, true);
+    QVERIFY(simulator.answerAdc());
+    client->writeDatagram(BuildAdcRequest(kElevationChannel), kLoopback, simulator.port());
+    const auto again = NextDatagram(*client);
+    QVERIFY(again);
+    QCOMPARE(again->data().at(1), char(kElevationChannel));
+    QCOMPARE(changes.count(), 2);
 }
 
 void PicnicSimulatorTest::repliesComeFromTheReplyAddress() {

@@ -338,7 +338,8 @@ QString HelpText() {
         "                           (default 0: never)\n"
         "  --view                   show a window with the antenna's azimuth and elevation\n"
         "                           dials and the four relays as lamps (needs a display);\n"
-        "                           closing it ends the simulator\n"
+        "                           closing it ends the simulator; its two buttons make\n"
+        "                           an axis stop answering ADC requests and answer again\n"
         "  -h, --help               show this text\n"
         "\n"
         "Datagrams: 3 bytes 04 CH 00 request an ADC reading (channel 81 azimuth, 89\n"
@@ -350,6 +351,8 @@ QString HelpText() {
         "on, it stands.\n"
         "\n"
         "Lines: HH:MM:SS.mmm +MS_SINCE_START SOURCE:PORT HEX  MEANING  (az DEG, el DEG)\n"
+        "Signals: SIGUSR1 switches the azimuth's ADC answers off or back on, SIGUSR2 the\n"
+        "elevation's; each switch prints a line (\"picnic-sim: azimuth ADC silent\").\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the --view window is\n"
         "closed; 1 when the port cannot be bound; 2 for a wrong command line.\n");
 }

@@ -20,11 +20,16 @@ std::optional<QHostAddress> ParseAddress(const QString& text) {
     return address;
 }
 
+std::size_t AxisIndex(Axis axis) {
+    return axis == Axis::Azimuth ? 0 : 1;
+}
+
 } // namespace
 
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
-    : QObject(parent), m_options(options), m_answerAdc(options.answerAdc), m_startNs(NowNs()),
-      m_model(options.model, std::chrono::nanoseconds(m_startNs)), m_socket(new QUdpSocket(this)) {
+    : QObject(parent), m_options(options), m_answerAdc{options.answerAdc, options.answerAdc},
+      m_startNs(NowNs()), m_model(options.model, std::chrono::nanoseconds(m_startNs)),
+      m_socket(new QUdpSocket(this)) {
     connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
 }
 
@@ -84,6 +89,27 @@ QHostAddress PicnicSimulator::replyAddress() const {
     return (m_replySocket != nullptr ? m_replySocket : m_socket)->localAddress();
 }
 
+bool PicnicSimulator::answerAdc() const {
+    return m_answerAdc[0] && m_answerAdc[1];
+}
+
+void PicnicSimulator::setAnswerAdc(bool answer) {
+    setAnswerAdc(Axis::Azimuth, answer);
+    setAnswerAdc(Axis::Elevation, answer);
+}
+
+bool PicnicSimulator::answerAdc(Axis axis) const {
+    return m_answerAdc[AxisIndex(axis)];
+}
+
+void PicnicSimulator::setAnswerAdc(Axis axis, bool answer) {
+    bool& answers = m_answerAdc[AxisIndex(axis)];
+    if (answers != answer) {
+        answers = answer;
+        emit answerAdcChanged(axis, answer);
+    }
+}
+
 const RotatorModel& PicnicSimulator::modelNow() {
     m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
     return m_model;
@@ -120,7 +146,7 @@ void PicnicSimulator::handle(ReceivedCommand& command) {
         m_model.applyRelayCommand(relay->mask, relay->value);
     } else if (const auto channel = ParseAdcRequest(command.bytes)) {
         const auto axis = ChannelAxis(*channel);
-        if (axis && m_answerAdc) {
+        if (axis && answerAdc(*axis)) {
             const int count = m_model.readCount(*axis);
             command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
             QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;

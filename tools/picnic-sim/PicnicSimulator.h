@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -23,6 +24,7 @@ struct SimulatorOptions {
     // Empty: replies leave from the receiving socket. Otherwise from a second socket bound to
     // this address, so that the controller sees them coming from a foreign host.
     QString replyFromAddress;
+    // Both axes at start; each can be silenced on its own while running.
     bool answerAdc = true;
     RotatorParameters model;
 };
@@ -75,8 +77,13 @@ public:
     const QList<ReceivedCommand>& commands() const { return m_commands; }
     void clearCommands() { m_commands.clear(); }
 
-    bool answerAdc() const { return m_answerAdc; }
-    void setAnswerAdc(bool answer) { m_answerAdc = answer; }
+    // Whether both axes answer; setting it sets both.
+    bool answerAdc() const;
+    void setAnswerAdc(bool answer);
+    // An axis that does not answer lets its requests go unanswered, as a board whose input has
+    // failed would, while the other goes on.
+    bool answerAdc(Axis axis) const;
+    void setAnswerAdc(Axis axis, bool answer);
 
     // The model advanced to now.
     const RotatorModel& modelNow();
@@ -89,13 +96,16 @@ public:
 signals:
     // After the command acted and was answered; the command is already in commands().
     void commandReceived(const zenko::picnic::ReceivedCommand& command);
+    // Only on a change.
+    void answerAdcChanged(zenko::picnic::Axis axis, bool answer);
 
 private:
     void readPending();
     void handle(ReceivedCommand& command);
 
     SimulatorOptions m_options;
-    bool m_answerAdc;
+    // Azimuth, elevation.
+    std::array<bool, 2> m_answerAdc;
     std::int64_t m_startNs;
     RotatorModel m_model;
     QUdpSocket* m_socket;
