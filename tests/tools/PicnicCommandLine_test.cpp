@@ -109,6 +109,10 @@ TEST(PicnicCommandLine, AcceptsEveryOption) {
                     m.azimuth.noiseDegrees == 0.25 && m.elevation.noiseDegrees == 0.25 &&
                     m.noiseSeed == 42;
          }},
+        {"history", Arguments({"--history", "0"}),
+         [](const PicnicSettings& s) {
+             return s.simulator.historyLimit == 0;
+         }},
         {"the last of a repeated option wins", Arguments({"--port", "1", "--port", "2"}),
          [](const PicnicSettings& s) {
              return s.simulator.port == 2;
@@ -157,6 +161,7 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
         {"negative interval", Arguments({"--status-interval", "-5"}), "milliseconds"},
         {"negative run-up", Arguments({"--run-up", "-0.1"}), "at least 0"},
         {"seed too large", Arguments({"--seed", "4294967296"}), "whole number"},
+        {"negative history", Arguments({"--history", "-1"}), "whole number"},
         {"unknown option", Arguments({"--frobnicate"}), "unknown argument --frobnicate"},
         {"stray value", Arguments({"10001"}), "unknown argument 10001"},
     };
@@ -174,27 +179,17 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
 TEST(PicnicCommandLine, HelpNamesEveryOption) {
     const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "1", "--help"}));
     ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
-    const char* const named[] = {"--bind",
-                                 "--allow-non-loopback",
-                                 "--port",
-                                 "--reply-from",
-                                 "--silent",
-                                 "--az-start",
-                                 "--el-start",
-                                 "--az-speed",
-                                 "--el-speed",
-                                 "--az-line",
-                                 "--el-line",
-                                 "--az-stops",
-                                 "--el-stops",
-                                 "--run-up",
-                                 "--coast",
-                                 "--noise",
-                                 "--seed",
-                                 "--quiet",
-                                 "--status-interval",
-                                 "SIGUSR1",
-                                 "SIGUSR2",
+    const char* const named[] = {"--bind",     "--allow-non-loopback",
+                                 "--port",     "--reply-from",
+                                 "--silent",   "--az-start",
+                                 "--el-start", "--az-speed",
+                                 "--el-speed", "--az-line",
+                                 "--el-line",  "--az-stops",
+                                 "--el-stops", "--run-up",
+                                 "--coast",    "--noise",
+                                 "--seed",     "--history",
+                                 "--quiet",    "--status-interval",
+                                 "SIGUSR1",    "SIGUSR2",
                                  "--help"};
     for (const char* option : named) {
         SCOPED_TRACE(option);

@@ -59,6 +59,7 @@ private slots:
     void silentSimulatorRecordsButDoesNotAnswer();
     void silentForAWhileThenAnswersAgain();
     void oneAxisFallsSilentWhileTheOtherAnswers();
+    void keepsTheLatestCommandsAndCountsAll();
     void repliesComeFromTheReplyAddress();
     void commandReceivedCarriesTheRecord();
     void largeDatagramIsRecordedWhole();
@@ -291,6 +292,30 @@ void PicnicSimulatorTest::oneAxisFallsSilentWhileTheOtherAnswers() {
     QVERIFY(again);
     QCOMPARE(again->data().at(1), char(kElevationChannel));
     QCOMPARE(changes.count(), 2);
+}
+
+void PicnicSimulatorTest::keepsTheLatestCommandsAndCountsAll() {
+    SimulatorOptions options = TestOptions();
+    options.historyLimit = 3;
+    PicnicSimulator simulator(options);
+    QVERIFY(simulator.start());
+    const auto client = BoundClient();
+    QVERIFY(client);
+    const QList<QByteArray> sent = {
+        BuildAdcRequest(kAzimuthChannel), BuildRelayCommand({0xCF, 0x10}),
+        BuildAdcRequest(kElevationChannel), QByteArray("abcd"), BuildRelayCommand({0xCF, 0x00})};
+    for (const QByteArray& datagram : sent) {
+        client->writeDatagram(datagram, kLoopback, simulator.port());
+    }
+    QVERIFY(QTest::qWaitFor([&] { return simulator.receivedCount() == 5; }, kWaitMs));
+    QCOMPARE(simulator.commands().size(), 3);
+    for (qsizetype i = 0; i < 3; ++i) {
+        QCOMPARE(simulator.commands()[i].bytes, sent[i + 2]);
+    }
+    QCOMPARE(simulator.receivedCount(CommandKind::AdcRequest), 2u);
+    QCOMPARE(simulator.receivedCount(CommandKind::Relay), 2u);
+    QCOMPARE(simulator.receivedCount(CommandKind::Unknown), 1u);
+    QCOMPARE(simulator.receivedCount(CommandKind::IoDirection), 0u);
 }
 
 void PicnicSimulatorTest::repliesComeFromTheReplyAddress() {

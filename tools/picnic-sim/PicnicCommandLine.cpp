@@ -199,6 +199,15 @@ std::vector<ValueOption> ValueOptions() {
              settings.simulator.model.noiseSeed = static_cast<std::uint32_t>(*seed);
              return QString();
          }},
+        {"--history",
+         [](const QString& value, PicnicSettings& settings) {
+             const auto limit = ParseInteger(value, 0, std::numeric_limits<int>::max());
+             if (!limit) {
+                 return QStringLiteral("expects a whole number from 0 to 2147483647");
+             }
+             settings.simulator.historyLimit = static_cast<int>(*limit);
+             return QString();
+         }},
         {"--status-interval",
          [](const QString& value, PicnicSettings& settings) {
              const auto interval = ParseInteger(value, 0, std::numeric_limits<int>::max());
@@ -333,6 +342,8 @@ QString HelpText() {
         "  --noise DEG              potentiometer noise on every ADC reading, Gaussian, rms\n"
         "                           degrees; the antenna's angle itself stays exact (default 0)\n"
         "  --seed N                 seed of the noise, so that a run repeats (default 1)\n"
+        "  --history N              keep the latest N datagrams in memory (default 20000);\n"
+        "                           older ones are only counted\n"
         "  --quiet                  do not print the datagrams\n"
         "  --status-interval MS     print the antenna's state every MS milliseconds\n"
         "                           (default 0: never)\n"

@@ -89,6 +89,18 @@ QHostAddress PicnicSimulator::replyAddress() const {
     return (m_replySocket != nullptr ? m_replySocket : m_socket)->localAddress();
 }
 
+std::uint64_t PicnicSimulator::receivedCount(CommandKind kind) const {
+    return m_received[static_cast<std::size_t>(kind)];
+}
+
+std::uint64_t PicnicSimulator::receivedCount() const {
+    std::uint64_t total = 0;
+    for (const std::uint64_t count : m_received) {
+        total += count;
+    }
+    return total;
+}
+
 bool PicnicSimulator::answerAdc() const {
     return m_answerAdc[0] && m_answerAdc[1];
 }
@@ -131,10 +143,19 @@ void PicnicSimulator::readPending() {
         command.monotonicNs = NowNs();
         command.sourceAddress = datagram.senderAddress();
         command.sourcePort = static_cast<std::uint16_t>(datagram.senderPort());
-        command.bytes = datagram.data();
+        // The datagram's buffer keeps the whole receive limit reserved (64 KiB, of which a
+        // page is touched); the record keeps a copy of just the bytes.
+        const QByteArray received = datagram.data();
+        command.bytes = QByteArray(received.constData(), received.size());
         command.kind = ClassifyDatagram(command.bytes);
         handle(command);
-        m_commands.append(command);
+        ++m_received[static_cast<std::size_t>(command.kind)];
+        if (m_options.historyLimit > 0) {
+            if (m_commands.size() >= m_options.historyLimit) {
+                m_commands.removeFirst();
+            }
+            m_commands.append(command);
+        }
         // The local copy, so that a receiver clearing the list leaves the others a valid one.
         emit commandReceived(command);
     }

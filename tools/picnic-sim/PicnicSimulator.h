@@ -27,6 +27,12 @@ struct SimulatorOptions {
     // Both axes at start; each can be silenced on its own while running.
     bool answerAdc = true;
     RotatorParameters model;
+    // commands() keeps the latest this many; the counts per kind cover every datagram.
+    int historyLimit = kDefaultHistoryLimit;
+
+    // Hours of a demo would otherwise keep every datagram; this is several minutes of a running
+    // link and far more than a test looks back on.
+    static constexpr int kDefaultHistoryLimit = 20000;
 };
 
 // The state of the antenna right after a command was handled.
@@ -56,8 +62,9 @@ struct ReceivedCommand {
 };
 
 // The board on a UDP port: relay commands drive the rotator model, ADC requests are answered
-// from it, every datagram is recorded. Time is the steady clock; the model is advanced to each
-// datagram's arrival before the datagram acts, so relay timing is exact to the event loop.
+// from it, the latest datagrams are recorded and all of them counted. Time is the steady clock;
+// the model is advanced to each datagram's arrival before the datagram acts, so relay timing is
+// exact to the event loop.
 class PicnicSimulator : public QObject {
     Q_OBJECT
 public:
@@ -74,8 +81,13 @@ public:
     QHostAddress replyAddress() const;
     const SimulatorOptions& options() const { return m_options; }
 
+    // The latest options().historyLimit datagrams, oldest first.
     const QList<ReceivedCommand>& commands() const { return m_commands; }
+    // Empties commands(); the counts go on.
     void clearCommands() { m_commands.clear(); }
+    // Every datagram since start, of one kind or of all.
+    std::uint64_t receivedCount(CommandKind kind) const;
+    std::uint64_t receivedCount() const;
 
     // Whether both axes answer; setting it sets both.
     bool answerAdc() const;
@@ -112,6 +124,8 @@ private:
     QUdpSocket* m_replySocket = nullptr;
     QString m_error;
     QList<ReceivedCommand> m_commands;
+    // By CommandKind.
+    std::array<std::uint64_t, 4> m_received{};
 };
 
 } // namespace zenko::picnic
