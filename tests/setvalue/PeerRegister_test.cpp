@@ -5,20 +5,13 @@
 using zenko::setvalue::PeerRegister;
 
 TEST(PeerRegister, RemembersUpToItsLimitAndSaysOnceThatItIsFull) {
-    using Outcome = PeerRegister::Outcome;
+    using enum PeerRegister::Outcome;
     PeerRegister peers(2);
-    const struct {
-        std::uint32_t address;
-        std::uint16_t port;
-        Outcome outcome;
-    } steps[] = {
-        {0x7F000001, 4000, Outcome::New},        {0x7F000001, 4000, Outcome::Known},
-        {0x7F000001, 4001, Outcome::New},        {0x7F000002, 4000, Outcome::LimitReached},
-        {0x7F000003, 4000, Outcome::Unrecorded}, {0x7F000002, 4000, Outcome::Unrecorded},
-        {0x7F000001, 4001, Outcome::Known},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(testing::Message() << step.address << ":" << step.port);
-        EXPECT_EQ(peers.note(step.address, step.port), step.outcome);
+    const std::pair<std::uint16_t, PeerRegister::Outcome> steps[] = {
+        {4000, New},        {4000, Known},      {4001, New},  {4002, LimitReached},
+        {4003, Unrecorded}, {4002, Unrecorded}, {4001, Known}};
+    for (const auto& [port, outcome] : steps) {
+        SCOPED_TRACE(port);
+        EXPECT_EQ(peers.note(0x7F000001, port), outcome);
     }
 }
