@@ -29,6 +29,8 @@ Cal_Az_Ang_1=0
 Cal_Az_Volt_1=0
 Cal_Az_Ang_2=450
 Cal_Az_Volt_2=4.5
+; An axis whose readings stop for 5 seconds is switched off until they come again.
+Feedback_Timeout=5
 INI
 fi
 
@@ -47,5 +49,7 @@ if ! grep -iE '^\s*PICNIC_IP_[123]\s*=' "$demo/ZENKO.ini" | grep -vqE '=\s*"?127
     sim_pid=$!
     trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
     echo "Simulated board on 127.0.0.1:${port:-10001} (log: demo/picnic-sim.log)"
+    echo "To see the feedback guard: kill -USR1 $sim_pid silences the azimuth's readings" \
+        "(-USR2 the elevation's); the same signal again brings them back"
 fi
 "$demo/zenko"

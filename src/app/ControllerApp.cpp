@@ -5,6 +5,7 @@
 
 #include "config/ConfigKeys.h"
 #include "platform/ExecutableDir.h"
+#include "platform/JournalFormat.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/SingleInstance.h"
@@ -21,6 +22,10 @@ const QString kInstanceName = QStringLiteral("ZENKO");
 } // namespace
 
 CControllerApp::CControllerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // An operator's own pattern stands.
+    if (!qEnvironmentVariableIsSet("QT_MESSAGE_PATTERN")) {
+        qSetMessagePattern(QString::fromLatin1(platform::kJournalPattern));
+    }
     setApplicationName(QStringLiteral("zenko"));
     setWindowIcon(ui::AppIcon());
     // The dialogs were laid out for the classic look, with group captions on the frame line.
@@ -42,8 +47,9 @@ int CControllerApp::InitInstance() {
     }
     platform::ProfileFile profile(platform::ExecutableDirectory() + config::kFileName);
     platform::MessageBoxSink messages;
-    CControllerDlg dialog(profile, messages);
+    // Before the window, so that a signal from the moment its journal begins is handled.
     platform::TerminationSignals terminationSignals;
+    CControllerDlg dialog(profile, messages);
     QObject::connect(&terminationSignals, &platform::TerminationSignals::received, &dialog,
                      &CControllerDlg::OnTerminationRequest);
     dialog.exec();

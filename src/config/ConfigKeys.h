@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The configuration file: one section, 23 keys. The main window and the settings dialog carry
+// The configuration file: one section, 24 keys. The main window and the settings dialog carry
 // their own defaults, and where they differ both are what the operator sees.
 namespace zenko::config {
 
@@ -35,6 +35,8 @@ inline const QString CalAzAng2 = QStringLiteral("Cal_Az_Ang_2");
 inline const QString CalAzVolt2 = QStringLiteral("Cal_Az_Volt_2");
 inline const QString CalElAng2 = QStringLiteral("Cal_El_Ang_2");
 inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
+// Not in the settings dialog: a station sets it in the file.
+inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
 } // namespace key
 
 // Defaults shared by both readers.
@@ -62,6 +64,8 @@ inline const QString CalAzAng2 = QStringLiteral("180");
 inline const QString CalAzVolt2 = QStringLiteral("4.5");
 inline const QString CalElAng2 = QStringLiteral("90");
 inline const QString CalElVolt2 = QStringLiteral("4.5");
+// Seconds; 0 leaves the guard off.
+inline constexpr std::int32_t FeedbackTimeout = 0;
 } // namespace defaults
 
 // Preset 1's angles differ between the two readers: the main window shows 222.22/22.22 for an

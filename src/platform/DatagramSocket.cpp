@@ -70,6 +70,7 @@ bool DatagramSocket::SendTo(const QByteArray& bytes, std::uint32_t address, std:
     if (m_socket == nullptr) {
         return false;
     }
+    journalDatagram(true, address, port, bytes);
     return m_socket->writeDatagram(bytes, QHostAddress(address), port) == bytes.size();
 }
 
@@ -97,7 +98,21 @@ std::optional<ReceivedDatagram> DatagramSocket::ReceiveFrom() {
     const quint32 senderAddress = sender.toIPv4Address(&isIpv4);
     datagram.senderAddress = isIpv4 ? senderAddress : 0;
     datagram.senderPort = senderPort;
+    journalDatagram(false, datagram.senderAddress, senderPort, datagram.bytes);
     return datagram;
+}
+
+void DatagramSocket::SetJournal(JournalCategory category, QString name) {
+    m_journal = category;
+    m_journalName = std::move(name);
+}
+
+void DatagramSocket::journalDatagram(bool outgoing, std::uint32_t address, std::uint16_t port,
+                                     QByteArrayView bytes) const {
+    if (m_journal != nullptr) {
+        qCDebug(m_journal).noquote()
+            << DatagramJournalText(m_journalName, outgoing, address, port, bytes);
+    }
 }
 
 void DatagramSocket::OnReceive([[maybe_unused]] int errorCode) {}

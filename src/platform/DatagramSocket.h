@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/Journal.h"
+
 class QUdpSocket;
 
 namespace zenko::platform {
@@ -43,6 +45,8 @@ public:
     void SetReceiveBuffer(int bytes);
     // The local port actually bound, 0 when not created.
     std::uint16_t localPort() const;
+    // Every datagram sent and received goes to the category's debug level under this name.
+    void SetJournal(JournalCategory category, QString name);
 
     // False when the socket is not created or the datagram could not be sent whole.
     bool SendTo(const QByteArray& bytes, std::uint32_t address, std::uint16_t port);
@@ -59,12 +63,16 @@ protected:
 
 private:
     void deliverPending();
+    void journalDatagram(bool outgoing, std::uint32_t address, std::uint16_t port,
+                         QByteArrayView bytes) const;
 
     QUdpSocket* m_socket = nullptr;
     // Datagrams consumed so far, read or rejected, so delivery can tell whether a handler read.
     std::uint64_t m_reads = 0;
     // The socket the innermost running delivery drains; null when no delivery runs.
     QUdpSocket* m_delivering = nullptr;
+    JournalCategory m_journal = nullptr;
+    QString m_journalName;
 };
 
 } // namespace zenko::platform

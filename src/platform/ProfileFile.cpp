@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/Journal.h"
 #include "platform/Numbers.h"
 #include "platform/ProfileText.h"
 
@@ -91,6 +92,15 @@ QString ProfileFile::readString(const QString& section, const QString& key,
 }
 
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+    if (writeValue(section, key, value)) {
+        return true;
+    }
+    qCWarning(journalConfig).noquote()
+        << QStringLiteral("could not write %1 in [%2] of %3").arg(key, section, m_path);
+    return false;
+}
+
+bool ProfileFile::writeValue(const QString& section, const QString& key, const QString& value) {
     const QString target = WriteTarget(m_path);
     QByteArray original;
     int permissions = NewFilePermissions();

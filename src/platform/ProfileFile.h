@@ -38,6 +38,7 @@ protected:
     virtual std::ptrdiff_t writeBytes(int descriptor, const char* data, std::size_t size);
 
 private:
+    bool writeValue(const QString& section, const QString& key, const QString& value);
     bool replaceFile(const QString& target, const QByteArray& contents, int permissions);
 
     QString m_path;

@@ -52,7 +52,8 @@ std::uint16_t CControllerDlg::SendAdcRequest(std::uint8_t channel, std::uint8_t 
 
 // The socket decides the axis, not the content. Only the board's address is believed; a reply
 // too short to carry a count is dropped like a foreign one.
-void CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, double& volts) {
+void CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, core::AxisId axis,
+                                     double& volts) {
     const auto datagram = socket.ReceiveFrom();
     if (!datagram) {
         return;
@@ -60,17 +61,18 @@ void CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, double& volts
     if (datagram->senderAddress == m_dwPicnicIp) {
         if (const auto count = device::ParseAdcReply(datagram->bytes)) {
             volts = device::CountToVolts(*count);
+            NoteAdcReply(axis);
         }
     }
     ShowState();
 }
 
 void CControllerDlg::OnReceiveAzAdc() {
-    ReceiveAdcReply(m_sockAzAdc, m_dAzVolt);
+    ReceiveAdcReply(m_sockAzAdc, core::AxisAz, m_dAzVolt);
 }
 
 void CControllerDlg::OnReceiveElAdc() {
-    ReceiveAdcReply(m_sockElAdc, m_dElVolt);
+    ReceiveAdcReply(m_sockElAdc, core::AxisEl, m_dElVolt);
 }
 
 // Nothing is ever read on the sending sockets; the platform socket discards what arrives.

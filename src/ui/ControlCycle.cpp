@@ -86,7 +86,8 @@ void CControllerDlg::RunControlStep() {
         const std::int32_t driveTime = core::ComputeDriveTime(this->*axis.error, intervalMs);
         this->*axis.drivePositive = 0;
         this->*axis.driveNegative = 0;
-        if (this->*axis.outputOn == 1) {
+        const bool fresh = CheckAxisFeedback(axis.axis);
+        if (this->*axis.outputOn == 1 && fresh) {
             const core::DriveOrder order = core::DecideDrive(this->*axis.error, driveTime);
             SendRelayCommand(axis.axis, order.increaseOn ? 1 : 0, order.decreaseOn ? 1 : 0);
             if (order.pulseMs) {

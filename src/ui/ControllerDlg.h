@@ -4,9 +4,13 @@
 #include <cstdint>
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include "core/ControllerState.h"
+#include "core/FeedbackGuard.h"
+#include "core/JournalText.h"
 #include "platform/WindowTimers.h"
+#include "setvalue/PeerRegister.h"
 #include "setvalue/SetValueCodec.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Sockets.h"
@@ -65,7 +69,7 @@ public:
     // Every other way out (Escape, the close box, Ctrl+Q) switches the relays off first.
     void ExitSafely();
     // A termination signal ends the program whatever the fields hold, relays off first.
-    void OnTerminationRequest();
+    void OnTerminationRequest(int signalNumber = 0);
 
     // --- ui/ControlCycle.cpp: every timer message of the window, the output enables
     void OnTimer(unsigned id);
@@ -120,11 +124,22 @@ private:
                       const QString& creationError);
     void CloseSocket(zenko::ui::ControllerSocket& socket);
     void CloseLinkForExit();
-    void ReceiveAdcReply(zenko::ui::ControllerSocket& socket, double& volts);
+    void ReceiveAdcReply(zenko::ui::ControllerSocket& socket, zenko::core::AxisId axis,
+                         double& volts);
     void AnswerSetValueRequest(zenko::ui::ControllerSocket& socket,
                                zenko::setvalue::SetValues (*parse)(QByteArrayView),
                                QByteArray (*reply)(const zenko::setvalue::Position&));
     void RunControlStep();
+    void StopLink(zenko::core::LinkStopCause cause, int signalNumber = 0);
+    void RefuseStart(const QString& message);
+    void NoteSetValuePeer(const zenko::platform::ReceivedDatagram& request, bool binary);
+
+    // --- ui/FeedbackGuard.cpp: fresh readings per axis
+    void StartFeedbackWatch();
+    void NoteAdcReply(zenko::core::AxisId axis);
+    // At each control step, before the axis' drive command: false while the guard holds it off.
+    bool CheckAxisFeedback(zenko::core::AxisId axis);
+    void ClearFeedbackWatch();
 
     zenko::platform::ProfileFile& m_profile;
     zenko::platform::MessageSink& m_messages;
@@ -132,4 +147,10 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_windowMenu = nullptr;
     zenko::platform::WindowTimers m_timers;
+    // Feedback_Timeout in seconds; 0 or below: the guard is off and only the journal watches.
+    std::int32_t m_nFeedbackTimeout = 0;
+    QElapsedTimer m_feedbackClock;
+    // Azimuth, elevation.
+    std::array<zenko::core::AxisFeedback, 2> m_feedback{};
+    zenko::setvalue::PeerRegister m_setValuePeers;
 };

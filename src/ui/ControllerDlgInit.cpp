@@ -1,6 +1,9 @@
 #include <QComboBox>
 
 #include "config/ConfigKeys.h"
+#include "core/FeedbackGuard.h"
+#include "core/JournalText.h"
+#include "platform/Journal.h"
 #include "platform/Numbers.h"
 #include "platform/ProfileFile.h"
 #include "ui/ControllerDlg.h"
@@ -15,7 +18,6 @@ constexpr int kAzSpinLower = -360;
 constexpr int kAzSpinUpper = 360;
 constexpr int kElSpinLower = -90;
 constexpr int kElSpinUpper = 90;
-const QString kRunTimeTitle = QStringLiteral("アンテナコントローラ");
 
 } // namespace
 
@@ -85,8 +87,11 @@ bool CControllerDlg::OnInitDialog() {
     m_dCalAzVolt2 = readDouble(key::CalAzVolt2, defaults::CalAzVolt2);
     m_dCalElAng2 = readDouble(key::CalElAng2, defaults::CalElAng2);
     m_dCalElVolt2 = readDouble(key::CalElVolt2, defaults::CalElVolt2);
+    m_nFeedbackTimeout = readInt(key::FeedbackTimeout, defaults::FeedbackTimeout);
+    qCInfo(platform::journalConfig).noquote()
+        << core::ConfigurationText(m_profile.path(), m_nFeedbackTimeout);
 
-    setWindowTitle(kRunTimeTitle);
+    setWindowTitle(core::ControllerTitle(false, false));
     ShowState();
     if (m_comboPicnicIp->count() > 0) {
         m_comboPicnicIp->setCurrentIndex(0);

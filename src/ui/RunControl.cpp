@@ -2,6 +2,7 @@
 
 #include "core/StartChecks.h"
 #include "device/BoardProtocol.h"
+#include "platform/Journal.h"
 #include "platform/MessageBox.h"
 #include "ui/ControllerDlg.h"
 
@@ -40,7 +41,7 @@ bool CControllerDlg::OpenReceiver(ui::ControllerSocket& socket, std::int16_t por
     socket.Close();
     if (!socket.Create(static_cast<std::uint16_t>(port), platform::DatagramSocket::kAllEvents,
                        kAnyAddress)) {
-        m_messages.show(this, creationError);
+        RefuseStart(creationError);
         return false;
     }
     // Room for a burst of requests from a busy peer while a control step runs.
@@ -56,7 +57,7 @@ void CControllerDlg::OnStart() {
     const core::StartCheck check = core::CheckLinkSettings(
         {m_nBinPort, m_nAscPort, m_strPicnicIp, m_nPicnicPort, m_nControlInterval});
     if (check.failure) {
-        m_messages.show(this, *check.failure);
+        RefuseStart(*check.failure);
         return;
     }
     m_dwPicnicIp = check.picnicIp;
@@ -79,6 +80,7 @@ void CControllerDlg::OnStart() {
     for (const auto& [socket, creationError] : BoardSockets()) {
         m_addrBoardBind = core::Ipv4SocketAddress{};
         if (!socket->Create(0, platform::DatagramSocket::kAllEvents, kAnyAddress)) {
+            qCWarning(platform::journalLink).noquote() << creationError;
             m_messages.show(this, creationError);
         }
         // Set even on failure: the link runs, and every send on this socket fails silently.
@@ -93,11 +95,23 @@ void CControllerDlg::OnStart() {
     SendAdcRequest(device::kElAdcChannel, 0);
     m_bAdcRequested = true;
     m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
+    StartFeedbackWatch();
     m_bRunning = true;
     EnableButtonsForLink(true);
+    qCInfo(platform::journalLink).noquote()
+        << core::LinkStartedText(m_addrPicnic, m_nBinPort, m_nAscPort);
+}
+
+void CControllerDlg::RefuseStart(const QString& message) {
+    qCWarning(platform::journalLink).noquote() << core::StartRefusedText(message);
+    m_messages.show(this, message);
 }
 
 void CControllerDlg::OnStop() {
+    StopLink(core::LinkStopCause::StopButton);
+}
+
+void CControllerDlg::StopLink(core::LinkStopCause cause, int signalNumber) {
     for (unsigned id : {core::TIMER_CONTROL, core::TIMER_AZ_PULSE, core::TIMER_EL_PULSE}) {
         m_timers.killTimer(id);
     }
@@ -110,6 +124,8 @@ void CControllerDlg::OnStop() {
     }
     m_bRunning = false;
     EnableButtonsForLink(false);
+    ClearFeedbackWatch();
+    qCInfo(platform::journalLink).noquote() << core::LinkStoppedText(cause, signalNumber);
 }
 
 void CControllerDlg::CloseLinkForExit() {
@@ -132,6 +148,10 @@ void CControllerDlg::CloseLinkForExit() {
 // The window ends only through a read of its fields that succeeds, so that a refused field
 // keeps it open for the operator to correct.
 void CControllerDlg::OnExit() {
+    if (m_bRunning) {
+        qCInfo(platform::journalLink).noquote()
+            << core::LinkStoppedText(core::LinkStopCause::ExitButton);
+    }
     CloseLinkForExit();
     if (ReadControls()) {
         done(QDialog::Accepted);
@@ -140,14 +160,16 @@ void CControllerDlg::OnExit() {
 
 void CControllerDlg::ExitSafely() {
     if (m_bRunning) {
-        OnStop();
+        StopLink(core::LinkStopCause::CloseWindow);
     }
     OnExit();
 }
 
-void CControllerDlg::OnTerminationRequest() {
+void CControllerDlg::OnTerminationRequest(int signalNumber) {
     if (m_bRunning) {
-        OnStop();
+        StopLink(core::LinkStopCause::Signal, signalNumber);
+    } else {
+        qCInfo(platform::journalLink).noquote() << core::EndingOnSignalText(signalNumber);
     }
     CloseLinkForExit();
     done(QDialog::Rejected);

@@ -1,4 +1,6 @@
+#include "core/JournalText.h"
 #include "platform/Formats.h"
+#include "platform/Journal.h"
 #include "setvalue/SetValueCodec.h"
 #include "ui/ControllerDlg.h"
 
@@ -13,6 +15,7 @@ void CControllerDlg::AnswerSetValueRequest(ui::ControllerSocket& socket,
     if (!request) {
         return;
     }
+    NoteSetValuePeer(*request, &socket == &m_sockBin);
     const setvalue::SetValues values = parse(request->bytes);
     if (values.azimuth) {
         m_dRemoteSetAz = *values.azimuth;
@@ -26,6 +29,22 @@ void CControllerDlg::AnswerSetValueRequest(ui::ControllerSocket& socket,
     const setvalue::Position position{m_dAzAngle, m_dElAngle, m_dAzVolt, m_dElVolt};
     if (socket.SendTo(reply(position), request->senderAddress, request->senderPort)) {
         ShowState();
+    }
+}
+
+void CControllerDlg::NoteSetValuePeer(const platform::ReceivedDatagram& request, bool binary) {
+    switch (m_setValuePeers.note(request.senderAddress, request.senderPort)) {
+    case setvalue::PeerRegister::Outcome::New:
+        qCInfo(platform::journalSetValue).noquote()
+            << core::SetValuePeerText(request.senderAddress, request.senderPort, binary);
+        break;
+    case setvalue::PeerRegister::Outcome::LimitReached:
+        qCWarning(platform::journalSetValue).noquote()
+            << core::SetValuePeerLimitText(setvalue::PeerRegister::kDefaultLimit);
+        break;
+    case setvalue::PeerRegister::Outcome::Known:
+    case setvalue::PeerRegister::Outcome::Unrecorded:
+        break;
     }
 }
 

@@ -20,7 +20,8 @@ public:
     void SetOwner(CControllerDlg* owner) { m_pOwner = owner; }
 
 protected:
-    explicit ControllerSocket(Handler handler) : m_handler(handler) {}
+    // Its datagrams go to the category's debug level under this name.
+    ControllerSocket(Handler handler, platform::JournalCategory journal, const char* name);
     void OnReceive(int errorCode) override;
 
 private:

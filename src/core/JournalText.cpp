@@ -1,0 +1,98 @@
+#include "core/JournalText.h"
+
+#include <csignal>
+
+#include "platform/Journal.h"
+
+namespace zenko::core {
+
+namespace {
+
+QString ServiceText(const char* service, std::int16_t port) {
+    const QString name = QString::fromLatin1(service);
+    return port > 0 ? name + QStringLiteral(" set values on port ") + QString::number(port)
+                    : name + QStringLiteral(" set values off");
+}
+
+QString SignalName(int signalNumber) {
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("a termination request");
+    }
+}
+
+QString AxisName(AxisId axis) {
+    return axis == AxisAz ? QStringLiteral("azimuth") : QStringLiteral("elevation");
+}
+
+QString Seconds(std::int64_t ms) {
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
+}
+
+} // namespace
+
+QString LinkStartedText(const Ipv4SocketAddress& board, std::int16_t binPort,
+                        std::int16_t ascPort) {
+    return QStringLiteral("link started: board ") +
+           platform::EndpointText(board.address, board.port) + QStringLiteral(", ") +
+           ServiceText("binary", binPort) + QStringLiteral(", ") + ServiceText("ASCII", ascPort);
+}
+
+QString LinkStoppedText(LinkStopCause cause, int signalNumber) {
+    switch (cause) {
+    case LinkStopCause::StopButton:
+        return QStringLiteral("link stopped by Stop");
+    case LinkStopCause::ExitButton:
+        return QStringLiteral("link stopped by Exit");
+    case LinkStopCause::CloseWindow:
+        return QStringLiteral("link stopped by the close box, Escape or Ctrl+Q");
+    case LinkStopCause::Signal:
+        break;
+    }
+    return QStringLiteral("link stopped by ") + SignalName(signalNumber);
+}
+
+QString EndingOnSignalText(int signalNumber) {
+    return QStringLiteral("ending on ") + SignalName(signalNumber) +
+           QStringLiteral(", link not running");
+}
+
+QString StartRefusedText(const QString& message) {
+    return QStringLiteral("start refused: ") + message;
+}
+
+QString AxisSilentText(AxisId axis, std::int64_t sinceReplyMs, bool switchedOff) {
+    return AxisName(axis) + QStringLiteral(": no ADC reply for ") + Seconds(sinceReplyMs) +
+           (switchedOff ? QStringLiteral(", relays switched off until it answers")
+                        : QStringLiteral(", control goes on with the last voltage"));
+}
+
+QString AxisAnsweringText(AxisId axis, std::int64_t replyGapMs) {
+    return AxisName(axis) + QStringLiteral(": ADC answering again after ") + Seconds(replyGapMs) +
+           QStringLiteral(" without a reply");
+}
+
+QString SetValuePeerText(std::uint32_t address, std::uint16_t port, bool binary) {
+    return QStringLiteral("new set-value peer ") + platform::EndpointText(address, port) +
+           (binary ? QStringLiteral(" (binary)") : QStringLiteral(" (ASCII)"));
+}
+
+QString SetValuePeerLimitText(std::size_t limit) {
+    return QString::number(limit) +
+           QStringLiteral(" set-value peers seen; further new peers are not journaled");
+}
+
+QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds) {
+    return QStringLiteral("configuration ") + path + QStringLiteral(", feedback guard ") +
+           (feedbackTimeoutSeconds > 0
+                ? QString::number(feedbackTimeoutSeconds) + QStringLiteral(" s")
+                : QStringLiteral("off"));
+}
+
+} // namespace zenko::core

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <QString>
+
+#include "core/ControllerState.h"
+
+// The controller's journal lines at the default level, one per event, in English.
+namespace zenko::core {
+
+enum class LinkStopCause { StopButton, ExitButton, CloseWindow, Signal };
+
+// Ports as the window holds them; 0 or below is a service that is off.
+QString LinkStartedText(const Ipv4SocketAddress& board, std::int16_t binPort, std::int16_t ascPort);
+// signalNumber only for LinkStopCause::Signal.
+QString LinkStoppedText(LinkStopCause cause, int signalNumber = 0);
+QString EndingOnSignalText(int signalNumber);
+QString StartRefusedText(const QString& message);
+QString AxisSilentText(AxisId axis, std::int64_t sinceReplyMs, bool switchedOff);
+QString AxisAnsweringText(AxisId axis, std::int64_t replyGapMs);
+QString SetValuePeerText(std::uint32_t address, std::uint16_t port, bool binary);
+QString SetValuePeerLimitText(std::size_t limit);
+QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds);
+
+} // namespace zenko::core

@@ -1,0 +1,23 @@
+#include "platform/Journal.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+
+namespace zenko::platform {
+
+Q_LOGGING_CATEGORY(journalLink, "zenko.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(journalSetValue, "zenko.setvalue", QtInfoMsg)
+Q_LOGGING_CATEGORY(journalConfig, "zenko.config", QtInfoMsg)
+
+QString EndpointText(std::uint32_t address, std::uint16_t port) {
+    return QHostAddress(address).toString() + u':' + QString::number(port);
+}
+
+QString DatagramJournalText(QStringView socketName, bool outgoing, std::uint32_t address,
+                            std::uint16_t port, QByteArrayView bytes) {
+    return socketName.toString() + (outgoing ? QStringLiteral(" to ") : QStringLiteral(" from ")) +
+           EndpointText(address, port) + QStringLiteral(": ") +
+           QString::fromLatin1(bytes.toByteArray().toHex(' '));
+}
+
+} // namespace zenko::platform

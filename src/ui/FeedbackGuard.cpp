@@ -1,0 +1,63 @@
+#include "core/JournalText.h"
+#include "platform/Journal.h"
+#include "ui/ControllerDlg.h"
+
+using namespace zenko;
+
+namespace {
+
+std::size_t AxisIndex(core::AxisId axis) {
+    return axis == core::AxisAz ? 0 : 1;
+}
+
+} // namespace
+
+// The clock starts with the link, so that a board that never answers is caught as well.
+void CControllerDlg::StartFeedbackWatch() {
+    m_feedbackClock.start();
+    m_feedback = {};
+}
+
+void CControllerDlg::NoteAdcReply(core::AxisId axis) {
+    core::AxisFeedback& feedback = m_feedback[AxisIndex(axis)];
+    const std::int64_t now = m_feedbackClock.elapsed();
+    feedback.replyGapMs = now - feedback.lastReplyMs;
+    feedback.lastReplyMs = now;
+}
+
+bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
+    core::AxisFeedback& feedback = m_feedback[AxisIndex(axis)];
+    const core::FeedbackLimits limits =
+        core::FeedbackLimitsFor(m_nFeedbackTimeout, m_nControlInterval);
+    const std::int64_t sinceReplyMs = m_feedbackClock.elapsed() - feedback.lastReplyMs;
+    const core::FeedbackStep step = core::CheckFeedback(feedback.silent, sinceReplyMs, limits);
+    feedback.silent = step.silent;
+    switch (step.change) {
+    case core::FeedbackChange::None:
+        return step.drive;
+    case core::FeedbackChange::WentSilent:
+        qCWarning(platform::journalLink).noquote()
+            << core::AxisSilentText(axis, sinceReplyMs, limits.switchesOff);
+        if (limits.switchesOff) {
+            m_timers.killTimer(axis == core::AxisAz ? core::TIMER_AZ_PULSE : core::TIMER_EL_PULSE);
+            SendRelayCommand(axis, 0, 0);
+        }
+        break;
+    case core::FeedbackChange::AnsweringAgain:
+        qCInfo(platform::journalLink).noquote()
+            << core::AxisAnsweringText(axis, feedback.replyGapMs);
+        break;
+    }
+    // Without the guard the window stays as it always was.
+    if (limits.switchesOff) {
+        setWindowTitle(core::ControllerTitle(m_feedback[0].silent, m_feedback[1].silent));
+    }
+    return step.drive;
+}
+
+void CControllerDlg::ClearFeedbackWatch() {
+    m_feedback = {};
+    if (m_nFeedbackTimeout > 0) {
+        setWindowTitle(core::ControllerTitle(false, false));
+    }
+}

@@ -1,0 +1,174 @@
+#include <QLoggingCategory>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "platform/JournalFormat.h"
+#include "support/LinkFixture.h"
+#include "ui/MainWindowTemplate.h"
+
+using namespace zenko;
+using test::LinkFixture;
+
+namespace {
+
+constexpr char kAzMask = '\xcf';
+constexpr char kElMask = '\x3f';
+const QString kPlainTitle = QStringLiteral("アンテナコントローラ");
+// Standing still far below both targets, so that every control step drives both axes.
+const QByteArray kFarTargets =
+    "Local_Remote_Selector=2\nLocal_Set_Az_Ang=150\nLocal_Set_El_Ang=80\n";
+
+picnic::SimulatorOptions StillBoard() {
+    picnic::SimulatorOptions options;
+    options.model.azimuth.speed = 0;
+    options.model.elevation.speed = 0;
+    return options;
+}
+
+// One axis' relay commands from the index-th datagram on: their indices, and whether each drives.
+struct Relays {
+    QList<qsizetype> at;
+    QList<bool> drives;
+};
+
+Relays RelaysOf(const LinkFixture& link, char mask, qsizetype from = 0) {
+    Relays relays;
+    const auto& commands = link.board.commands();
+    for (qsizetype i = from; i < commands.size(); ++i) {
+        if (commands[i].kind == picnic::CommandKind::Relay && commands[i].bytes[3] == mask) {
+            relays.at << i;
+            relays.drives << (commands[i].bytes[4] != 0);
+        }
+    }
+    return relays;
+}
+
+// The journal's lines as the program formats them, collected while it lives.
+struct JournalCapture {
+    JournalCapture() {
+        s_lines.clear();
+        qSetMessagePattern(QString::fromLatin1(platform::kJournalPattern));
+        m_previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                s_lines << qFormatLogMessage(type, context, text);
+            });
+    }
+    ~JournalCapture() {
+        qInstallMessageHandler(m_previous);
+        QLoggingCategory::setFilterRules({});
+    }
+    static qsizetype count(const QString& part) {
+        return std::count_if(s_lines.begin(), s_lines.end(),
+                             [&](const QString& line) { return line.contains(part); });
+    }
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+} // namespace
+
+class FeedbackGuardTest : public QObject {
+    Q_OBJECT
+private slots:
+    void silentAxisIsSwitchedOffAndResumesWhenItAnswers();
+    void withoutTheKeyTheSilentAxisKeepsBeingDriven();
+    void journalTellsTheMainEventsAndDatagramsOnlyWhenAsked();
+};
+
+void FeedbackGuardTest::silentAxisIsSwitchedOffAndResumesWhenItAnswers() {
+    JournalCapture journal;
+    LinkFixture link(StillBoard(), "Feedback_Timeout=1\n" + kFarTargets);
+    link.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelaysOf(link, kAzMask).at.isEmpty(), 3000);
+    QVERIFY(RelaysOf(link, kAzMask).drives.first());
+
+    const qsizetype silencedAt = link.board.commands().size();
+    std::int64_t lastAnswerNs = 0;
+    for (const auto& command : link.board.commands()) {
+        if (command.answer && command.answer->axis == picnic::Axis::Azimuth) {
+            lastAnswerNs = command.monotonicNs;
+        }
+    }
+    link.board.setAnswerAdc(picnic::Axis::Azimuth, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!RelaysOf(link, kAzMask, silencedAt).at.isEmpty(), 4000);
+    QVERIFY(!RelaysOf(link, kAzMask, silencedAt).drives.first());
+    const qsizetype offAt = RelaysOf(link, kAzMask, silencedAt).at.first();
+    const std::int64_t offNs = link.board.commands()[offAt].monotonicNs;
+    // Timeout plus one control interval, with room for a busy machine's event loop.
+    QVERIFY2(offNs - lastAnswerNs < 2'300'000'000,
+             qPrintable(QString::number((offNs - lastAnswerNs) / 1'000'000)));
+    QCOMPARE(link.dlg().windowTitle(), kPlainTitle + QStringLiteral(" - 方位角 応答なし"));
+    QCOMPARE(journal.count("zenko.link warning: azimuth: no ADC reply for"), 1);
+
+    // Three more control steps: the elevation keeps driving, the azimuth gets nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kElMask, offAt).at.size() >= 3, 5000);
+    QVERIFY(!RelaysOf(link, kElMask, offAt).drives.contains(false));
+    QCOMPARE(RelaysOf(link, kAzMask, offAt + 1).at.size(), 0);
+
+    const qsizetype resumedAt = link.board.commands().size();
+    link.board.setAnswerAdc(picnic::Axis::Azimuth, true);
+    QTRY_VERIFY_WITH_TIMEOUT(!RelaysOf(link, kAzMask, resumedAt).at.isEmpty(), 4000);
+    QVERIFY(RelaysOf(link, kAzMask, resumedAt).drives.first());
+    QCOMPARE(link.dlg().windowTitle(), kPlainTitle);
+    QCOMPARE(journal.count("zenko.link info: azimuth: ADC answering again after"), 1);
+    QCOMPARE(journal.count("elevation:"), 0);
+    link.dlg().OnStop();
+}
+
+void FeedbackGuardTest::withoutTheKeyTheSilentAxisKeepsBeingDriven() {
+    JournalCapture journal;
+    LinkFixture link(StillBoard(), kFarTargets);
+    link.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelaysOf(link, kAzMask).at.isEmpty(), 3000);
+    const qsizetype silencedAt = link.board.commands().size();
+    link.board.setAnswerAdc(picnic::Axis::Azimuth, false);
+    // The journal notes the silence after three intervals and changes nothing.
+    QTRY_COMPARE_WITH_TIMEOUT(journal.count("azimuth: no ADC reply for"), 1, 6000);
+    QCOMPARE(journal.count("control goes on with the last voltage"), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, silencedAt).at.size() >= 4, 3000);
+    QVERIFY(!RelaysOf(link, kAzMask, silencedAt).drives.contains(false));
+    QCOMPARE(link.dlg().windowTitle(), kPlainTitle);
+    link.dlg().OnStop();
+}
+
+void FeedbackGuardTest::journalTellsTheMainEventsAndDatagramsOnlyWhenAsked() {
+    JournalCapture journal;
+    LinkFixture link(StillBoard(), kFarTargets);
+    link.start();
+    QCOMPARE(journal.count(QStringLiteral("zenko.link info: link started: board 127.0.0.1:%1, "
+                                          "binary set values on port %2, ASCII set values on "
+                                          "port %3")
+                               .arg(link.board.port())
+                               .arg(link.binPort)
+                               .arg(link.ascPort)),
+             1);
+    QUdpSocket peer;
+    for (int request = 0; request < 2; ++request) {
+        peer.writeDatagram("Q", QHostAddress::LocalHost, link.ascPort);
+        QTRY_VERIFY_WITH_TIMEOUT(peer.hasPendingDatagrams(), 3000);
+        peer.receiveDatagram();
+    }
+    QVERIFY(link.waitForCommands(12));
+    QCOMPARE(journal.count("zenko.setvalue info: new set-value peer 127.0.0.1:"), 1);
+    QCOMPARE(journal.count(" to 127.0.0.1:"), 0);
+
+    QLoggingCategory::setFilterRules(QStringLiteral("zenko.*.debug=true"));
+    QTRY_VERIFY_WITH_TIMEOUT(journal.count(QStringLiteral("zenko.link debug: az-adc to "
+                                                          "127.0.0.1:%1: 04 81 00")
+                                               .arg(link.board.port())) > 0,
+                             3000);
+    QTRY_VERIFY_WITH_TIMEOUT(journal.count("zenko.link debug: el-adc from 127.0.0.1:") > 0, 3000);
+    link.dlg().OnStop();
+    QCOMPARE(journal.count("zenko.link info: link stopped by Stop"), 1);
+
+    link.window->setText(ui::ctl::PicnicIp, QStringLiteral("127.0.0.x"));
+    link.dlg().OnStart();
+    QCOMPARE(journal.count("zenko.link warning: start refused: PICNIC IP is invalid !"), 1);
+    link.window->profile = platform::ProfileFile(link.window->dir.filePath("absent/ZENKO.ini"));
+    link.dlg().ApplyCalibrationPoint(1, "1", "2", "0.5", "0.5");
+    QCOMPARE(journal.count("zenko.config warning: could not write Cal_Az_Ang_1 in [ZENKO] of "), 1);
+}
+
+QTEST_MAIN(FeedbackGuardTest)
+#include "FeedbackGuard_qtest.moc"
