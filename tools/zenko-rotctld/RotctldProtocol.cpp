@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/CommandLineNumbers.h"
+
 namespace zenko::rotctld {
 
 namespace {
@@ -141,10 +143,13 @@ std::optional<Request> ParseLine(QByteArrayView line) {
         }
         request.arguments += words[i].toByteArray();
     }
-    const auto azimuth =
-        given == 2 ? ParseNumber({words[1].data(), std::size_t(words[1].size())}) : std::nullopt;
-    const auto elevation =
-        given == 2 ? ParseNumber({words[2].data(), std::size_t(words[2].size())}) : std::nullopt;
+    // Hamlib's clients in a comma locale write a decimal comma.
+    const auto number = [&words](std::size_t i) {
+        return tools::ParseDegrees(std::string_view(words[i].data(), std::size_t(words[i].size())),
+                                   tools::DecimalComma::Accepted);
+    };
+    const auto azimuth = given == 2 ? number(1) : std::nullopt;
+    const auto elevation = given == 2 ? number(2) : std::nullopt;
     if (!azimuth || !elevation) {
         request.status = kInvalidParameter;
         return request;
@@ -152,33 +157,6 @@ std::optional<Request> ParseLine(QByteArrayView line) {
     request.azimuth = *azimuth;
     request.elevation = *elevation;
     return request;
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-            return std::nullopt;
-        }
-    }
-    std::string number(text);
-    const std::size_t comma = number.find(',');
-    if (comma != std::string::npos) {
-        // A comma is the decimal separator only where no point is: "1,000.5" is not a number.
-        if (number.find(',', comma + 1) != std::string::npos ||
-            number.find('.') != std::string::npos) {
-            return std::nullopt;
-        }
-        number[comma] = '.';
-    }
-    for (char c : number) {
-        // from_chars also reads "inf", "nan" and "infinity"; only digits, a point, a sign and
-        // an exponent belong in a position.
-        if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E') {
-            return std::nullopt;
-        }
-    }
-    return ReadWholeNumber(number);
 }
 
 const char* CommandName(Command command) {
