@@ -4,7 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/CommandLineNumbers.h"
