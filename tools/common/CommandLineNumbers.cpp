@@ -30,6 +30,16 @@ std::optional<std::uint16_t> ParsePort(const QString& text, PortZero zero) {
     return static_cast<std::uint16_t>(*port);
 }
 
+std::optional<double> ParseFiniteNumber(std::string_view text) {
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::optional<double> ParseDegrees(std::string_view text, DecimalComma comma) {
     // from_chars takes no '+', and a second sign after it would slip through.
     if (!text.empty() && text.front() == '+') {
@@ -47,19 +57,7 @@ std::optional<double> ParseDegrees(std::string_view text, DecimalComma comma) {
         }
         number[commaAt] = '.';
     }
-    // from_chars also reads "inf", "nan" and "infinity".
-    for (char c : number) {
-        if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E') {
-            return std::nullopt;
-        }
-    }
-    double value = 0;
-    const char* const end = number.data() + number.size();
-    const auto [stop, error] = std::from_chars(number.data(), end, value);
-    if (number.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseFiniteNumber(number);
 }
 
 std::optional<double> ParseDegrees(const QString& text, DecimalComma comma) {

@@ -15,6 +15,10 @@ std::optional<long long> ParseInteger(const QString& text, long long lowest, lon
 enum class PortZero { Refused, AnyFreePort };
 std::optional<std::uint16_t> ParsePort(const QString& text, PortZero zero);
 
+// Exactly a number from start to end, as from_chars reads one: no sign other than '-', no
+// blanks, no hexadecimal; finite.
+std::optional<double> ParseFiniteNumber(std::string_view text);
+
 // Whether a ',' may stand for the decimal point, as Hamlib clients in a comma locale send it.
 enum class DecimalComma { Refused, Accepted };
 

@@ -64,18 +64,6 @@ bool IsExtendedPrefix(char c) {
     return c == '+' || c == ';' || c == '|' || c == ',';
 }
 
-// Exactly a number from start to end, as from_chars reads one: no sign other than '-', no
-// blanks, no hexadecimal; finite.
-std::optional<double> ReadWholeNumber(std::string_view text) {
-    double value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 QByteArray Header(const Request& request) {
     QByteArray header = CommandName(request.command);
     header += ':';
@@ -266,8 +254,10 @@ std::optional<Angles> ParseControllerReply(QByteArrayView reply) {
         }
         start = end + 1;
     }
-    const auto azimuth = ReadWholeNumber({fields[0].data(), std::size_t(fields[0].size())});
-    const auto elevation = ReadWholeNumber({fields[1].data(), std::size_t(fields[1].size())});
+    const auto azimuth =
+        tools::ParseFiniteNumber({fields[0].data(), std::size_t(fields[0].size())});
+    const auto elevation =
+        tools::ParseFiniteNumber({fields[1].data(), std::size_t(fields[1].size())});
     if (!azimuth || !elevation) {
         return std::nullopt;
     }
