@@ -1,5 +1,7 @@
 #include "common/Ipv4Text.h"
 
+#include <QStringList>
+
 #include "common/CommandLineNumbers.h"
 
 namespace zenko::tools {
