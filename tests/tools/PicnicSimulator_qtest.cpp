@@ -170,16 +170,16 @@ void PicnicSimulatorTest::relayTakesEffectAtItsArrival() {
     QVERIFY(simulator.start());
     const auto client = BoundClient();
     QVERIFY(client);
-    QTest::qWait(50);
     client->writeDatagram(BuildRelayCommand({0xCF, kAzimuthIncrease}), kLoopback, simulator.port());
     QVERIFY(WaitForCommands(simulator, 1));
     const std::int64_t arrival = simulator.commands().constFirst().monotonicNs;
-    // The time before the command does not count, however long the loop took to deliver it.
+    // The time before the command does not count, however long the loop took to deliver it:
+    // even a microsecond of it would show in the exact comparison.
     QCOMPARE(simulator.commands().constFirst().after.azimuth, 20.0);
-    QTest::qWait(100);
+    QTRY_VERIFY(simulator.modelNow().angle(Axis::Azimuth) > 20.2);
     const RotatorModel& model = simulator.modelNow();
     const double elapsed = static_cast<double>(model.time().count() - arrival) / 1e9;
-    QVERIFY(elapsed >= 0.1);
+    QVERIFY(elapsed > 0.0);
     QVERIFY(qAbs(model.angle(Axis::Azimuth) - (20.0 + 10.0 * elapsed)) < 1e-9);
     QCOMPARE(model.angle(Axis::Elevation), 0.0);
 }
@@ -242,10 +242,15 @@ void PicnicSimulatorTest::silentSimulatorRecordsButDoesNotAnswer() {
     client->writeDatagram(BuildAdcRequest(kAzimuthChannel), kLoopback, simulator.port());
     client->writeDatagram(BuildAdcRequest(kElevationChannel), kLoopback, simulator.port());
     QVERIFY(WaitForCommands(simulator, 2));
-    QTest::qWait(300);
+    // Replies leave in the order of the requests, so an answer to either would arrive before
+    // the answer to a third request asked once the simulator answers again.
+    simulator.setAnswerAdc(true);
+    client->writeDatagram(BuildAdcRequest(kAzimuthChannel), kLoopback, simulator.port());
+    QVERIFY(NextDatagram(*client));
     QVERIFY(!client->hasPendingDatagrams());
     QVERIFY(!simulator.commands()[0].answer);
     QVERIFY(!simulator.commands()[1].answer);
+    QVERIFY(simulator.commands()[2].answer);
 }
 
 void PicnicSimulatorTest::silentForAWhileThenAnswersAgain() {

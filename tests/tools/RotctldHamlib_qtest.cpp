@@ -176,7 +176,10 @@ void RotctldHamlibTest::stopHoldsTheAntennaWhereItIs() {
     double farthest = 0;
     QVERIFY(ComesToRestNear(link, held, link.dlg().m_dRemoteSetEl, 1.5, farthest));
     QVERIFY2(farthest < held + 25, QByteArray::number(farthest));
-    QTest::qWait(2000);
+    // Two more readings of the antenna, and the control step between them, leave it there.
+    const std::uint64_t readings = link.board.receivedCount(picnic::CommandKind::AdcRequest);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        link.board.receivedCount(picnic::CommandKind::AdcRequest) >= readings + 4, 10000);
     QVERIFY(std::abs(ModelAngle(link, picnic::Axis::Azimuth) - held) < 1.5);
     QCOMPARE(link.dlg().m_dRemoteSetAz, held);
     link.dlg().OnStop();

@@ -123,41 +123,6 @@ TEST(RotctldParseLine, SetPositionArguments) {
     }
 }
 
-TEST(RotctldParseNumber, DecimalPointOrCommaAndNothingElse) {
-    const struct {
-        const char* text;
-        std::optional<double> value;
-    } cases[] = {
-        {"12.5", 12.5},
-        {"12,5", 12.5},
-        {"-0,25", -0.25},
-        {"+3", 3.0},
-        {"0", 0.0},
-        {"-0", -0.0},
-        {"1e+2", 100.0},
-        {"2,5e1", 25.0},
-        {"", std::nullopt},
-        {"+", std::nullopt},
-        {"-", std::nullopt},
-        {",", std::nullopt},
-        {"1e", std::nullopt},
-        {"1..2", std::nullopt},
-        {"1.2,3", std::nullopt},
-        {" 1", std::nullopt},
-        {"1 ", std::nullopt},
-        {"-inf", std::nullopt},
-        {"infinity", std::nullopt},
-        {"NaN", std::nullopt},
-        {"1e400", std::nullopt},
-        {"-1e400", std::nullopt},
-        {"0x1A", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(ParseNumber(c.text), c.value);
-    }
-}
-
 TEST(RotctldLimits, BoundsAreInclusive) {
     const Limits limits{-180, 450, 0, 90};
     const struct {

@@ -1,49 +1,17 @@
 #include "picnic-sim/PicnicCommandLine.h"
 
-#include <charconv>
-#include <cmath>
 #include <functional>
 #include <limits>
 #include <optional>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-#include <QByteArray>
-#include <QHostAddress>
+#include "common/CommandLineNumbers.h"
+#include "common/Ipv4Text.h"
 
 namespace zenko::picnic {
 
 namespace {
-
-constexpr int kUsageError = 2;
-
-std::optional<double> ParseDouble(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::string_view digits(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (digits.starts_with('+')) {
-        digits.remove_prefix(1);
-    }
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest) {
-    const QByteArray bytes = text.toUtf8();
-    long long value = 0;
-    const char* const end = bytes.constData() + bytes.size();
-    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    if (error != std::errc() || stop != end || bytes.isEmpty() || value < lowest ||
-        value > highest) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // "A:B" as two numbers.
 std::optional<std::pair<double, double>> ParsePair(const QString& text) {
@@ -51,8 +19,8 @@ std::optional<std::pair<double, double>> ParsePair(const QString& text) {
     if (parts.size() != 2) {
         return std::nullopt;
     }
-    const auto first = ParseDouble(parts[0]);
-    const auto second = ParseDouble(parts[1]);
+    const auto first = tools::ParseDegrees(parts[0], tools::DecimalComma::Refused);
+    const auto second = tools::ParseDegrees(parts[1], tools::DecimalComma::Refused);
     if (!first || !second) {
         return std::nullopt;
     }
@@ -80,7 +48,7 @@ std::optional<PotentiometerLine> ParseLine(const QString& text) {
 using ValueHandler = std::function<QString(const QString& value, PicnicSettings& settings)>;
 
 QString SetNumber(const QString& value, double& target, bool nonNegative) {
-    const auto number = ParseDouble(value);
+    const auto number = tools::ParseDegrees(value, tools::DecimalComma::Refused);
     if (!number || (nonNegative && *number < 0.0)) {
         return nonNegative ? QStringLiteral("expects a number of at least 0")
                            : QStringLiteral("expects a number");
@@ -134,11 +102,11 @@ std::vector<ValueOption> ValueOptions() {
          }},
         {"--port",
          [](const QString& value, PicnicSettings& settings) {
-             const auto port = ParseInteger(value, 0, std::numeric_limits<std::uint16_t>::max());
+             const auto port = tools::ParsePort(value, tools::PortZero::AnyFreePort);
              if (!port) {
                  return QStringLiteral("expects a port number from 0 to 65535");
              }
-             settings.simulator.port = static_cast<std::uint16_t>(*port);
+             settings.simulator.port = *port;
              return QString();
          }},
         {"--reply-from",
@@ -192,7 +160,8 @@ std::vector<ValueOption> ValueOptions() {
          }},
         {"--seed",
          [](const QString& value, PicnicSettings& settings) {
-             const auto seed = ParseInteger(value, 0, std::numeric_limits<std::uint32_t>::max());
+             const auto seed =
+                 tools::ParseInteger(value, 0, std::numeric_limits<std::uint32_t>::max());
              if (!seed) {
                  return QStringLiteral("expects a whole number from 0 to 4294967295");
              }
@@ -201,7 +170,7 @@ std::vector<ValueOption> ValueOptions() {
          }},
         {"--history",
          [](const QString& value, PicnicSettings& settings) {
-             const auto limit = ParseInteger(value, 0, std::numeric_limits<int>::max());
+             const auto limit = tools::ParseInteger(value, 0, std::numeric_limits<int>::max());
              if (!limit) {
                  return QStringLiteral("expects a whole number from 0 to 2147483647");
              }
@@ -210,7 +179,7 @@ std::vector<ValueOption> ValueOptions() {
          }},
         {"--status-interval",
          [](const QString& value, PicnicSettings& settings) {
-             const auto interval = ParseInteger(value, 0, std::numeric_limits<int>::max());
+             const auto interval = tools::ParseInteger(value, 0, std::numeric_limits<int>::max());
              if (!interval) {
                  return QStringLiteral("expects milliseconds from 0 to 2147483647");
              }
@@ -220,23 +189,7 @@ std::vector<ValueOption> ValueOptions() {
     };
 }
 
-CommandLineOutcome Failure(const QString& reason) {
-    CommandLineOutcome outcome;
-    outcome.action = CommandLineOutcome::Action::Fail;
-    outcome.message = reason;
-    outcome.exitStatus = kUsageError;
-    return outcome;
-}
-
 } // namespace
-
-bool IsIpv4Loopback(const QString& address) {
-    QHostAddress parsed;
-    if (!parsed.setAddress(address) || parsed.protocol() != QAbstractSocket::IPv4Protocol) {
-        return false;
-    }
-    return (parsed.toIPv4Address() >> 24) == 127;
-}
 
 CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     CommandLineOutcome outcome;
@@ -245,14 +198,10 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            outcome.action = CommandLineOutcome::Action::Help;
-            outcome.message = HelpText();
-            return outcome;
+            return CommandLineOutcome::Text(CommandLineOutcome::Action::Help, HelpText());
         }
         if (argument == QLatin1String("--version")) {
-            outcome.action = CommandLineOutcome::Action::Version;
-            outcome.message = VersionText();
-            return outcome;
+            return CommandLineOutcome::Text(CommandLineOutcome::Action::Version, VersionText());
         }
         if (argument == QLatin1String("--silent")) {
             outcome.settings.simulator.answerAdc = false;
@@ -279,7 +228,8 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             }
         }
         if (option == nullptr) {
-            return Failure(QStringLiteral("unknown argument %1 (see --help)").arg(argument));
+            return CommandLineOutcome::Refused(
+                QStringLiteral("unknown argument %1 (see --help)").arg(argument));
         }
         QString value;
         if (equals >= 0) {
@@ -287,27 +237,31 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         } else if (i + 1 < arguments.size()) {
             value = arguments[++i];
         } else {
-            return Failure(QStringLiteral("%1 needs a value").arg(name));
+            return CommandLineOutcome::Refused(QStringLiteral("%1 needs a value").arg(name));
         }
         const QString refusal = option->handler(value, outcome.settings);
         if (!refusal.isEmpty()) {
-            return Failure(QStringLiteral("%1 %2: %3").arg(name, value, refusal));
+            return CommandLineOutcome::Refused(
+                QStringLiteral("%1 %2: %3").arg(name, value, refusal));
         }
     }
     const SimulatorOptions& simulator = outcome.settings.simulator;
-    QHostAddress bindAddress;
-    if (!bindAddress.setAddress(simulator.bindAddress)) {
-        return Failure(
+    const QHostAddress bindAddress = tools::ParseNumericAddress(simulator.bindAddress);
+    if (bindAddress.isNull()) {
+        return CommandLineOutcome::Refused(
             QStringLiteral("--bind %1: not a numeric IP address").arg(simulator.bindAddress));
     }
-    if (!allowNonLoopback && !IsIpv4Loopback(simulator.bindAddress)) {
-        return Failure(QStringLiteral("--bind %1: not a loopback address (127.0.0.0/8); add "
-                                      "--allow-non-loopback to use it anyway")
-                           .arg(simulator.bindAddress));
+    if (!allowNonLoopback && !tools::IsIpv4Loopback(bindAddress)) {
+        return CommandLineOutcome::Refused(
+            QStringLiteral("--bind %1: not a loopback address (127.0.0.0/8); add "
+                           "--allow-non-loopback to use it anyway")
+                .arg(simulator.bindAddress));
     }
-    if (!simulator.replyFromAddress.isEmpty() && !IsIpv4Loopback(simulator.replyFromAddress)) {
-        return Failure(QStringLiteral("--reply-from %1: not a loopback address (127.0.0.0/8)")
-                           .arg(simulator.replyFromAddress));
+    if (!simulator.replyFromAddress.isEmpty() &&
+        !tools::IsIpv4Loopback(tools::ParseNumericAddress(simulator.replyFromAddress))) {
+        return CommandLineOutcome::Refused(
+            QStringLiteral("--reply-from %1: not a loopback address (127.0.0.0/8)")
+                .arg(simulator.replyFromAddress));
     }
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/CommandLineOutcome.h"
 #include "picnic-sim/PicnicSimulator.h"
 
 namespace zenko::picnic {
@@ -16,15 +17,7 @@ struct PicnicSettings {
     bool view = false;
 };
 
-struct CommandLineOutcome {
-    enum class Action { Run, Help, Version, Fail };
-    Action action = Action::Run;
-    PicnicSettings settings;
-    // The help or version text, or a one-line reason for Fail.
-    QString message;
-    // For Fail: 2, as for every misuse of the command line.
-    int exitStatus = 0;
-};
+using CommandLineOutcome = tools::CommandLineOutcome<PicnicSettings>;
 
 // Options take their value as "--port 10001" or "--port=10001". Numbers are read in the C
 // locale's form whatever the user's locale. Addresses must lie in 127.0.0.0/8, the bind address
@@ -33,7 +26,5 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
 // One line, "picnic-sim" and the version, as help2man reads it for the manual page.
 QString VersionText();
-
-bool IsIpv4Loopback(const QString& address);
 
 } // namespace zenko::picnic

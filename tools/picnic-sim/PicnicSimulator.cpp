@@ -5,20 +5,14 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
+#include "common/Ipv4Text.h"
+
 namespace zenko::picnic {
 
 namespace {
 
 // The largest datagram UDP can carry; nothing the board receives is cut short.
 constexpr qint64 kReceiveLimit = 65535;
-
-std::optional<QHostAddress> ParseAddress(const QString& text) {
-    QHostAddress address;
-    if (!address.setAddress(text)) {
-        return std::nullopt;
-    }
-    return address;
-}
 
 std::size_t AxisIndex(Axis axis) {
     return axis == Axis::Azimuth ? 0 : 1;
@@ -46,14 +40,14 @@ bool PicnicSimulator::start() {
         m_error = QStringLiteral("already started");
         return false;
     }
-    const auto bindAddress = ParseAddress(m_options.bindAddress);
-    if (!bindAddress) {
+    const QHostAddress bindAddress = tools::ParseNumericAddress(m_options.bindAddress);
+    if (bindAddress.isNull()) {
         m_error = QStringLiteral("invalid address %1").arg(m_options.bindAddress);
         return false;
     }
     // Without DontShareAddress, Qt sets SO_REUSEADDR on Unix and a second simulator on the same
     // port would bind as well and steal half of the datagrams.
-    if (!m_socket->bind(*bindAddress, m_options.port, QAbstractSocket::DontShareAddress)) {
+    if (!m_socket->bind(bindAddress, m_options.port, QAbstractSocket::DontShareAddress)) {
         m_error = QStringLiteral("cannot bind %1:%2: %3")
                       .arg(m_options.bindAddress)
                       .arg(m_options.port)
@@ -61,14 +55,14 @@ bool PicnicSimulator::start() {
         return false;
     }
     if (!m_options.replyFromAddress.isEmpty()) {
-        const auto replyAddress = ParseAddress(m_options.replyFromAddress);
-        if (!replyAddress) {
+        const QHostAddress replyAddress = tools::ParseNumericAddress(m_options.replyFromAddress);
+        if (replyAddress.isNull()) {
             m_error = QStringLiteral("invalid address %1").arg(m_options.replyFromAddress);
             m_socket->close();
             return false;
         }
         auto* replySocket = new QUdpSocket(this);
-        if (!replySocket->bind(*replyAddress, 0, QAbstractSocket::DontShareAddress)) {
+        if (!replySocket->bind(replyAddress, 0, QAbstractSocket::DontShareAddress)) {
             m_error = QStringLiteral("cannot bind reply address %1: %2")
                           .arg(m_options.replyFromAddress, replySocket->errorString());
             delete replySocket;

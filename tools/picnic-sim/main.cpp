@@ -7,6 +7,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include "common/ToolOutput.h"
 #include "picnic-sim/AdcToggleSignals.h"
 #include "picnic-sim/AntennaView.h"
 #include "picnic-sim/PicnicCommandLine.h"
@@ -16,15 +17,11 @@
 #include "platform/TerminationSignals.h"
 
 using namespace zenko::picnic;
+using zenko::tools::PrintLine;
 
 namespace {
 
-// Scripts read the lines through a pipe, so each goes out whole at once.
-void PrintLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
+constexpr char kTool[] = "picnic-sim";
 
 const char* SignalName(int signalNumber) {
     switch (signalNumber) {
@@ -47,14 +44,8 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
-    if (outcome.action == CommandLineOutcome::Action::Help ||
-        outcome.action == CommandLineOutcome::Action::Version) {
-        std::fputs(outcome.message.toUtf8().constData(), stdout);
-        return 0;
-    }
-    if (outcome.action == CommandLineOutcome::Action::Fail) {
-        PrintLine(stderr, QLatin1String("picnic-sim: ") + outcome.message);
-        return outcome.exitStatus;
+    if (const auto status = zenko::tools::AnswerWithoutRunning(kTool, outcome)) {
+        return *status;
     }
     const PicnicSettings& settings = outcome.settings;
     const std::unique_ptr<QCoreApplication> application =
@@ -63,8 +54,7 @@ int main(int argc, char* argv[]) {
 
     PicnicSimulator simulator(settings.simulator);
     if (!simulator.start()) {
-        PrintLine(stderr, QLatin1String("picnic-sim: ") + simulator.errorString());
-        return 1;
+        return zenko::tools::PrintFailure(kTool, simulator.errorString(), 1);
     }
     // Quitting closes the window too, which is no news to the operator after a signal.
     QMetaObject::Connection windowClosed;

@@ -3,11 +3,12 @@
 #include <charconv>
 #include <limits>
 
+#include "common/CommandLineNumbers.h"
+#include "common/Ipv4Text.h"
+
 namespace zenko::setvaluesend {
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
@@ -15,16 +16,6 @@ std::string_view View(const QByteArray& bytes) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::optional<long long> ParseInteger(std::string_view text, long long lowest, long long highest) {
-    long long value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < lowest || value > highest) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 std::optional<int> HexDigit(char c) {
@@ -38,14 +29,6 @@ std::optional<int> HexDigit(char c) {
         return c - 'A' + 10;
     }
     return std::nullopt;
-}
-
-CommandLineOutcome Failure(const QString& reason) {
-    CommandLineOutcome outcome;
-    outcome.action = CommandLineOutcome::Action::Fail;
-    outcome.message = reason;
-    outcome.exitStatus = kUsageError;
-    return outcome;
 }
 
 // What a mode option puts into the datagram, from the values that follow it.
@@ -138,27 +121,6 @@ bool TakesOneValue(const QString& name) {
 }
 
 } // namespace
-
-std::optional<std::uint32_t> ParseIpv4(std::string_view text) {
-    std::uint32_t address = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = text.find('.');
-        const std::string_view digits = part < 3 ? text.substr(0, dot) : text;
-        if ((part < 3 && dot == std::string_view::npos) || digits.empty() || digits.size() > 3 ||
-            (digits.size() > 1 && digits.front() == '0') || !IsDigit(digits.front())) {
-            return std::nullopt;
-        }
-        const auto value = ParseInteger(digits, 0, 255);
-        if (!value) {
-            return std::nullopt;
-        }
-        address = (address << 8) | static_cast<std::uint32_t>(*value);
-        if (part < 3) {
-            text.remove_prefix(dot + 1);
-        }
-    }
-    return address;
-}
 
 bool IsDecimalNumber(std::string_view text, bool allowSign) {
     if (allowSign && !text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -253,14 +215,10 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            outcome.action = CommandLineOutcome::Action::Help;
-            outcome.message = HelpText();
-            return outcome;
+            return CommandLineOutcome::Text(CommandLineOutcome::Action::Help, HelpText());
         }
         if (argument == QLatin1String("--version")) {
-            outcome.action = CommandLineOutcome::Action::Version;
-            outcome.message = VersionText();
-            return outcome;
+            return CommandLineOutcome::Text(CommandLineOutcome::Action::Version, VersionText());
         }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const bool joined = equals >= 0 && TakesOneValue(argument.left(equals));
@@ -272,45 +230,47 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             const ModeOption* found = FindMode(name);
             const int count = found ? found->valueCount : (TakesOneValue(name) ? 1 : 0);
             if (found == nullptr && count == 0) {
-                return Failure(QStringLiteral("unknown argument %1 (see --help)").arg(argument));
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("unknown argument %1 (see --help)").arg(argument));
             }
             if (i + count >= arguments.size()) {
-                return Failure(count == 1 ? QStringLiteral("%1 needs a value").arg(name)
-                                          : QStringLiteral("%1 needs two values").arg(name));
+                return CommandLineOutcome::Refused(
+                    count == 1 ? QStringLiteral("%1 needs a value").arg(name)
+                               : QStringLiteral("%1 needs two values").arg(name));
             }
             values = arguments.mid(i + 1, count);
             i += count;
         }
         if (const ModeOption* found = FindMode(name)) {
             if (mode != nullptr) {
-                return Failure(QStringLiteral("%1 and %2: give one mode only")
-                                   .arg(QLatin1String(mode->name), name));
+                return CommandLineOutcome::Refused(QStringLiteral("%1 and %2: give one mode only")
+                                                       .arg(QLatin1String(mode->name), name));
             }
             mode = found;
             auto [chosen, refusal] = found->choose(values);
             if (!chosen) {
-                return Failure(refusal);
+                return CommandLineOutcome::Refused(refusal);
             }
             choice = std::move(chosen);
         } else if (name == QLatin1String("--host")) {
-            if (!ParseIpv4(View(values[0].toUtf8()))) {
-                return Failure(
+            if (!tools::ParseIpv4(values[0])) {
+                return CommandLineOutcome::Refused(
                     QStringLiteral("--host %1: not a numeric IPv4 address such as 127.0.0.1")
                         .arg(values[0]));
             }
             settings.host = values[0];
         } else if (name == QLatin1String("--port")) {
-            const auto number = ParseInteger(View(values[0].toUtf8()), 1, 65535);
+            const auto number = tools::ParsePort(values[0], tools::PortZero::Refused);
             if (!number) {
-                return Failure(QStringLiteral("--port %1: expects a port number from 1 to 65535")
-                                   .arg(values[0]));
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("--port %1: expects a port number from 1 to 65535")
+                        .arg(values[0]));
             }
-            port = static_cast<std::uint16_t>(*number);
+            port = *number;
         } else {
-            const auto number =
-                ParseInteger(View(values[0].toUtf8()), 1, std::numeric_limits<int>::max());
+            const auto number = tools::ParseInteger(values[0], 1, std::numeric_limits<int>::max());
             if (!number) {
-                return Failure(
+                return CommandLineOutcome::Refused(
                     QStringLiteral("--timeout %1: expects milliseconds from 1 to 2147483647")
                         .arg(values[0]));
             }
@@ -318,12 +278,14 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         }
     }
     if (!choice) {
-        return Failure(QStringLiteral("give one of --binary, --ascii, --query-binary, "
-                                      "--query-ascii, --text, --hex (see --help)"));
+        return CommandLineOutcome::Refused(
+            QStringLiteral("give one of --binary, --ascii, --query-binary, "
+                           "--query-ascii, --text, --hex (see --help)"));
     }
     if (!port && !choice->defaultPort) {
-        return Failure(QStringLiteral("%1 needs --port: raw bytes have no default service")
-                           .arg(QLatin1String(mode->name)));
+        return CommandLineOutcome::Refused(
+            QStringLiteral("%1 needs --port: raw bytes have no default service")
+                .arg(QLatin1String(mode->name)));
     }
     settings.port = port ? *port : *choice->defaultPort;
     settings.request = choice->request;

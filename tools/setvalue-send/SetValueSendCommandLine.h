@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/CommandLineOutcome.h"
+
 // The command line of setvalue-send: which datagram goes where, and how its reply is read.
 namespace zenko::setvaluesend {
 
@@ -27,15 +29,8 @@ struct SendSettings {
     ReplyFormat replyFormat = ReplyFormat::Binary;
 };
 
-struct CommandLineOutcome {
-    enum class Action { Send, Help, Version, Fail };
-    Action action = Action::Send;
-    SendSettings settings;
-    // The help or version text, or a one-line reason for Fail.
-    QString message;
-    // For Fail: 2, as for every misuse of the command line.
-    int exitStatus = 0;
-};
+// Run sends the datagram.
+using CommandLineOutcome = tools::CommandLineOutcome<SendSettings>;
 
 // Exactly one mode option; --host, --port and --timeout also take "--name=value". The last of a
 // repeated option wins. Numbers are read in the C locale's form whatever the user's locale.
@@ -43,10 +38,6 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
 // One line, "setvalue-send" and the version, as help2man reads it for the manual page.
 QString VersionText();
-
-// Dotted decimal a.b.c.d, each part 0..255 without a sign or a superfluous leading zero, so
-// that "010" cannot be mistaken for an octal 8 as inet_aton would read it.
-std::optional<std::uint32_t> ParseIpv4(std::string_view text);
 
 // Digits with an optional fraction ("12", "12.", "12.5", ".5"), optionally signed when
 // `allowSign`; no exponent, no "inf" or "nan", no blanks.

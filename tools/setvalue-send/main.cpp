@@ -7,24 +7,20 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "common/ToolOutput.h"
 #include "platform/Formats.h"
 #include "setvalue-send/SetValueSendCommandLine.h"
 #include "setvalue-send/SetValueSendReply.h"
 
 using namespace zenko::setvaluesend;
+using zenko::tools::PrintLine;
 
 namespace {
 
-// Scripts read the lines through a pipe, so each goes out whole at once.
-void PrintLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
+constexpr char kTool[] = "setvalue-send";
 
 int Fail(const QString& reason) {
-    PrintLine(stderr, QLatin1String("setvalue-send: ") + reason);
-    return 1;
+    return zenko::tools::PrintFailure(kTool, reason, 1);
 }
 
 } // namespace
@@ -35,14 +31,8 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
-    if (outcome.action == CommandLineOutcome::Action::Help ||
-        outcome.action == CommandLineOutcome::Action::Version) {
-        std::fputs(outcome.message.toUtf8().constData(), stdout);
-        return 0;
-    }
-    if (outcome.action == CommandLineOutcome::Action::Fail) {
-        PrintLine(stderr, QLatin1String("setvalue-send: ") + outcome.message);
-        return outcome.exitStatus;
+    if (const auto status = zenko::tools::AnswerWithoutRunning(kTool, outcome)) {
+        return *status;
     }
     const SendSettings& settings = outcome.settings;
     const QHostAddress target(settings.host);

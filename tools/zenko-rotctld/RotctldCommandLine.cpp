@@ -1,36 +1,13 @@
 #include "zenko-rotctld/RotctldCommandLine.h"
 
-#include <charconv>
 #include <limits>
-#include <optional>
+
+#include "common/CommandLineNumbers.h"
+#include "common/Ipv4Text.h"
 
 namespace zenko::rotctld {
 
 namespace {
-
-CommandLineOutcome Failure(const QString& reason) {
-    CommandLineOutcome outcome;
-    outcome.action = CommandLineOutcome::Action::Fail;
-    outcome.message = reason;
-    return outcome;
-}
-
-std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest) {
-    const QByteArray bytes = text.toLatin1();
-    long long value = 0;
-    const char* const end = bytes.constData() + bytes.size();
-    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    if (bytes.isEmpty() || error != std::errc() || stop != end || value < lowest ||
-        value > highest) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<double> ParseDegrees(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return ParseNumber({bytes.constData(), static_cast<std::size_t>(bytes.size())});
-}
 
 QString Degrees(double value) {
     return QString::fromLatin1(FormatHundredths(value));
@@ -110,14 +87,7 @@ QHostAddress ParseAddress(const QString& text) {
     if (text == QLatin1String("localhost")) {
         return QHostAddress(QHostAddress::LocalHost);
     }
-    QHostAddress address;
-    if (!address.setAddress(text)) {
-        return QHostAddress();
-    }
-    if (address.protocol() == QAbstractSocket::IPv4Protocol && address.toString() != text) {
-        return QHostAddress();
-    }
-    return address;
+    return tools::ParseNumericAddress(text);
 }
 
 CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
@@ -126,14 +96,10 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     // Help and version win wherever they stand, so that a user who got an option wrong can
     // still add them.
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
-        outcome.action = CommandLineOutcome::Action::Help;
-        outcome.message = HelpText();
-        return outcome;
+        return CommandLineOutcome::Text(CommandLineOutcome::Action::Help, HelpText());
     }
     if (arguments.contains(QLatin1String("--version"))) {
-        outcome.action = CommandLineOutcome::Action::Version;
-        outcome.message = VersionText();
-        return outcome;
+        return CommandLineOutcome::Text(CommandLineOutcome::Action::Version, VersionText());
     }
     bool allowNonLoopback = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -142,11 +108,12 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         const QString name = equals >= 0 ? argument.left(equals) : argument;
         const Option* option = FindOption(name);
         if (option == nullptr) {
-            return Failure(QStringLiteral("unknown argument %1 (see --help)").arg(argument));
+            return CommandLineOutcome::Refused(
+                QStringLiteral("unknown argument %1 (see --help)").arg(argument));
         }
         if (option->kind == OptionKind::Flag) {
             if (equals >= 0) {
-                return Failure(QStringLiteral("%1 takes no value").arg(name));
+                return CommandLineOutcome::Refused(QStringLiteral("%1 takes no value").arg(name));
             }
             allowNonLoopback = true;
             continue;
@@ -157,42 +124,46 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         } else if (i + 1 < arguments.size()) {
             value = arguments[++i];
         } else {
-            return Failure(QStringLiteral("%1 needs a value").arg(name));
+            return CommandLineOutcome::Refused(QStringLiteral("%1 needs a value").arg(name));
         }
         switch (option->kind) {
         case OptionKind::Address: {
             const QHostAddress address = ParseAddress(value);
             if (address.isNull()) {
-                return Failure(QStringLiteral("%1 %2: not a numeric IP address such as 127.0.0.1")
-                                   .arg(name, value));
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: not a numeric IP address such as 127.0.0.1")
+                        .arg(name, value));
             }
             (name == QLatin1String("--listen") ? settings.listenAddress
                                                : settings.controllerAddress) = address;
             break;
         }
         case OptionKind::Port: {
-            const auto port = ParseInteger(value, 1, 65535);
+            const auto port = tools::ParsePort(value, tools::PortZero::Refused);
             if (!port) {
-                return Failure(QStringLiteral("%1 %2: expects a port number from 1 to 65535")
-                                   .arg(name, value));
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: expects a port number from 1 to 65535")
+                        .arg(name, value));
             }
             (name == QLatin1String("--port") ? settings.listenPort : settings.controllerPort) =
-                static_cast<std::uint16_t>(*port);
+                *port;
             break;
         }
         case OptionKind::Timeout: {
-            const auto milliseconds = ParseInteger(value, 1, std::numeric_limits<int>::max());
+            const auto milliseconds =
+                tools::ParseInteger(value, 1, std::numeric_limits<int>::max());
             if (!milliseconds) {
-                return Failure(QStringLiteral("%1 %2: expects milliseconds from 1 to 2147483647")
-                                   .arg(name, value));
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: expects milliseconds from 1 to 2147483647")
+                        .arg(name, value));
             }
             settings.timeoutMs = static_cast<int>(*milliseconds);
             break;
         }
         case OptionKind::Degrees: {
-            const auto degrees = ParseDegrees(value);
+            const auto degrees = tools::ParseDegrees(value, tools::DecimalComma::Accepted);
             if (!degrees) {
-                return Failure(
+                return CommandLineOutcome::Refused(
                     QStringLiteral("%1 %2: expects degrees such as -12.5").arg(name, value));
             }
             *DegreesTarget(settings, name) = *degrees;
@@ -204,7 +175,7 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
     }
     const QString inconsistency = CheckConsistency(settings, allowNonLoopback);
     if (!inconsistency.isEmpty()) {
-        return Failure(inconsistency);
+        return CommandLineOutcome::Refused(inconsistency);
     }
     return outcome;
 }

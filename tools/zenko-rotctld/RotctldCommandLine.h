@@ -3,18 +3,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/CommandLineOutcome.h"
 #include "zenko-rotctld/RotctldBridge.h"
 
 // The command line of zenko-rotctld.
 namespace zenko::rotctld {
 
-struct CommandLineOutcome {
-    enum class Action { Run, Help, Version, Fail };
-    Action action = Action::Run;
-    BridgeSettings settings;
-    // The help or version text, or a one-line reason for Fail.
-    QString message;
-};
+using CommandLineOutcome = tools::CommandLineOutcome<BridgeSettings>;
 
 // Every option takes "--name value" or "--name=value"; the last of a repeated option wins;
 // --help or -h anywhere asks for the help text, --version for the version.
@@ -26,9 +21,8 @@ QString HelpText();
 // One line, "zenko-rotctld" and the version, as help2man reads it for the manual page.
 QString VersionText();
 
-// A numeric IPv4 address in its plain dotted form ("127.0.0.1", not "127.1" or "0177.0.0.1",
-// which other readers take for something else), a numeric IPv6 address, or "localhost" for
-// 127.0.0.1; a null address otherwise.
+// A numeric address as the tools read it, or "localhost" for 127.0.0.1; a null address
+// otherwise.
 QHostAddress ParseAddress(const QString& text);
 
 } // namespace zenko::rotctld

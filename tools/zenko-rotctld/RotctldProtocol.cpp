@@ -4,8 +4,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <string>
+#include <string_view>
 #include <vector>
+
+#include "common/CommandLineNumbers.h"
 
 namespace zenko::rotctld {
 
@@ -60,18 +62,6 @@ Command Identify(QByteArrayView token) {
 
 bool IsExtendedPrefix(char c) {
     return c == '+' || c == ';' || c == '|' || c == ',';
-}
-
-// Exactly a number from start to end, as from_chars reads one: no sign other than '-', no
-// blanks, no hexadecimal; finite.
-std::optional<double> ReadWholeNumber(std::string_view text) {
-    double value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 QByteArray Header(const Request& request) {
@@ -141,10 +131,13 @@ std::optional<Request> ParseLine(QByteArrayView line) {
         }
         request.arguments += words[i].toByteArray();
     }
-    const auto azimuth =
-        given == 2 ? ParseNumber({words[1].data(), std::size_t(words[1].size())}) : std::nullopt;
-    const auto elevation =
-        given == 2 ? ParseNumber({words[2].data(), std::size_t(words[2].size())}) : std::nullopt;
+    // Hamlib's clients in a comma locale write a decimal comma.
+    const auto number = [&words](std::size_t i) {
+        return tools::ParseDegrees(std::string_view(words[i].data(), std::size_t(words[i].size())),
+                                   tools::DecimalComma::Accepted);
+    };
+    const auto azimuth = given == 2 ? number(1) : std::nullopt;
+    const auto elevation = given == 2 ? number(2) : std::nullopt;
     if (!azimuth || !elevation) {
         request.status = kInvalidParameter;
         return request;
@@ -152,33 +145,6 @@ std::optional<Request> ParseLine(QByteArrayView line) {
     request.azimuth = *azimuth;
     request.elevation = *elevation;
     return request;
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-            return std::nullopt;
-        }
-    }
-    std::string number(text);
-    const std::size_t comma = number.find(',');
-    if (comma != std::string::npos) {
-        // A comma is the decimal separator only where no point is: "1,000.5" is not a number.
-        if (number.find(',', comma + 1) != std::string::npos ||
-            number.find('.') != std::string::npos) {
-            return std::nullopt;
-        }
-        number[comma] = '.';
-    }
-    for (char c : number) {
-        // from_chars also reads "inf", "nan" and "infinity"; only digits, a point, a sign and
-        // an exponent belong in a position.
-        if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E') {
-            return std::nullopt;
-        }
-    }
-    return ReadWholeNumber(number);
 }
 
 const char* CommandName(Command command) {
@@ -288,8 +254,10 @@ std::optional<Angles> ParseControllerReply(QByteArrayView reply) {
         }
         start = end + 1;
     }
-    const auto azimuth = ReadWholeNumber({fields[0].data(), std::size_t(fields[0].size())});
-    const auto elevation = ReadWholeNumber({fields[1].data(), std::size_t(fields[1].size())});
+    const auto azimuth =
+        tools::ParseFiniteNumber({fields[0].data(), std::size_t(fields[0].size())});
+    const auto elevation =
+        tools::ParseFiniteNumber({fields[1].data(), std::size_t(fields[1].size())});
     if (!azimuth || !elevation) {
         return std::nullopt;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -50,11 +49,6 @@ struct Request {
 // ("\set_pos"), case-sensitive, ended by a blank or the line end. Words after the arguments a
 // command takes are ignored. Nothing for a blank line, which rotctld ignores too.
 std::optional<Request> ParseLine(QByteArrayView line);
-
-// A decimal number the way Hamlib's clients write it in any locale: an optional sign, digits
-// with one '.' or ',' as the decimal separator, an optional exponent. Nothing for anything else,
-// for "nan" and "inf", and for a value beyond the range of a double.
-std::optional<double> ParseNumber(std::string_view text);
 
 // The long name that headers an extended reply ("set_pos").
 const char* CommandName(Command command);

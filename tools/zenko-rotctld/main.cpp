@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include "common/ToolOutput.h"
 #include "platform/Formats.h"
 #include "platform/JournalFormat.h"
 #include "platform/TerminationSignals.h"
@@ -13,14 +14,8 @@ using namespace zenko::rotctld;
 
 namespace {
 
+constexpr char kTool[] = "zenko-rotctld";
 constexpr int kRuntimeFailure = 1;
-constexpr int kUsageError = 2;
-
-void PrintLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
 
 QString Endpoint(const QHostAddress& address, std::uint16_t port) {
     return address.toString() + QLatin1Char(' ') + QLatin1String("port ") +
@@ -50,20 +45,13 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const CommandLineOutcome outcome = ParseCommandLine(arguments);
-    if (outcome.action == CommandLineOutcome::Action::Help ||
-        outcome.action == CommandLineOutcome::Action::Version) {
-        std::fputs(outcome.message.toUtf8().constData(), stdout);
-        return 0;
-    }
-    if (outcome.action == CommandLineOutcome::Action::Fail) {
-        PrintLine(stderr, QLatin1String("zenko-rotctld: ") + outcome.message);
-        return kUsageError;
+    if (const auto status = zenko::tools::AnswerWithoutRunning(kTool, outcome)) {
+        return *status;
     }
 
     RotctldBridge bridge(outcome.settings);
     if (!bridge.listen()) {
-        PrintLine(stderr, QLatin1String("zenko-rotctld: ") + bridge.errorString());
-        return kRuntimeFailure;
+        return zenko::tools::PrintFailure(kTool, bridge.errorString(), kRuntimeFailure);
     }
     zenko::platform::TerminationSignals termination;
     QObject::connect(&termination, &zenko::platform::TerminationSignals::received, &application,
@@ -71,10 +59,10 @@ int main(int argc, char* argv[]) {
                          qCInfo(lcRotctld, "exiting on %s", SignalName(signalNumber));
                          QCoreApplication::quit();
                      });
-    PrintLine(stdout,
-              QLatin1String("zenko-rotctld: serving rotctld on ") +
-                  Endpoint(outcome.settings.listenAddress, bridge.serverPort()) +
-                  QLatin1String(", controller at ") +
-                  Endpoint(outcome.settings.controllerAddress, outcome.settings.controllerPort));
+    zenko::tools::PrintLine(
+        stdout, QLatin1String("zenko-rotctld: serving rotctld on ") +
+                    Endpoint(outcome.settings.listenAddress, bridge.serverPort()) +
+                    QLatin1String(", controller at ") +
+                    Endpoint(outcome.settings.controllerAddress, outcome.settings.controllerPort));
     return QCoreApplication::exec();
 }
