@@ -101,6 +101,19 @@ TEST(PicnicCommandLine, AcceptsEveryOption) {
                     s.simulator.model.elevation.lowerStop == -10.0 &&
                     s.simulator.model.elevation.upperStop == 100.0;
          }},
+        {"run-up, coast and noise on both axes",
+         Arguments({"--run-up", "0.15", "--coast=0.2", "--noise", "0.25", "--seed", "42"}),
+         [](const PicnicSettings& s) {
+             const RotatorParameters& m = s.simulator.model;
+             return m.azimuth.runUpSeconds == 0.15 && m.elevation.runUpSeconds == 0.15 &&
+                    m.azimuth.coastSeconds == 0.2 && m.elevation.coastSeconds == 0.2 &&
+                    m.azimuth.noiseDegrees == 0.25 && m.elevation.noiseDegrees == 0.25 &&
+                    m.noiseSeed == 42;
+         }},
+        {"history", Arguments({"--history", "0"}),
+         [](const PicnicSettings& s) {
+             return s.simulator.historyLimit == 0;
+         }},
         {"the last of a repeated option wins", Arguments({"--port", "1", "--port", "2"}),
          [](const PicnicSettings& s) {
              return s.simulator.port == 2;
@@ -147,6 +160,9 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
         {"stops reversed", Arguments({"--az-stops", "10:5"}), "LOWER below UPPER"},
         {"stops equal", Arguments({"--az-stops", "5:5"}), "LOWER below UPPER"},
         {"negative interval", Arguments({"--status-interval", "-5"}), "milliseconds"},
+        {"negative run-up", Arguments({"--run-up", "-0.1"}), "at least 0"},
+        {"seed too large", Arguments({"--seed", "4294967296"}), "whole number"},
+        {"negative history", Arguments({"--history", "-1"}), "whole number"},
         {"unknown option", Arguments({"--frobnicate"}), "unknown argument --frobnicate"},
         {"stray value", Arguments({"10001"}), "unknown argument 10001"},
     };
@@ -164,10 +180,19 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
 TEST(PicnicCommandLine, HelpNamesEveryOption) {
     const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "1", "--help"}));
     ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
-    for (const char* option :
-         {"--bind", "--allow-non-loopback", "--port", "--reply-from", "--silent", "--az-start",
-          "--el-start", "--az-speed", "--el-speed", "--az-line", "--el-line", "--az-stops",
-          "--el-stops", "--quiet", "--status-interval", "--help", "--version"}) {
+    const char* const named[] = {"--bind",     "--allow-non-loopback",
+                                 "--port",     "--reply-from",
+                                 "--silent",   "--az-start",
+                                 "--el-start", "--az-speed",
+                                 "--el-speed", "--az-line",
+                                 "--el-line",  "--az-stops",
+                                 "--el-stops", "--run-up",
+                                 "--coast",    "--noise",
+                                 "--seed",     "--history",
+                                 "--quiet",    "--status-interval",
+                                 "SIGUSR1",    "SIGUSR2",
+                                 "--help",     "--version"};
+    for (const char* option : named) {
         SCOPED_TRACE(option);
         EXPECT_TRUE(outcome.message.contains(QLatin1String(option)));
     }

@@ -58,6 +58,8 @@ private slots:
     void ioDirectionAndUnknownAreRecordedUnanswered();
     void silentSimulatorRecordsButDoesNotAnswer();
     void silentForAWhileThenAnswersAgain();
+    void oneAxisFallsSilentWhileTheOtherAnswers();
+    void keepsTheLatestCommandsAndCountsAll();
     void repliesComeFromTheReplyAddress();
     void commandReceivedCarriesTheRecord();
     void largeDatagramIsRecordedWhole();
@@ -260,6 +262,60 @@ void PicnicSimulatorTest::silentForAWhileThenAnswersAgain() {
     QVERIFY(reply);
     QCOMPARE(reply->data().at(1), char(kElevationChannel));
     QVERIFY(!client->hasPendingDatagrams());
+}
+
+// Elevation silenced while running: its requests go unanswered, azimuth's keep their replies,
+// in the order sent, so the last reply in proves nothing else is on its way.
+void PicnicSimulatorTest::oneAxisFallsSilentWhileTheOtherAnswers() {
+    PicnicSimulator simulator(TestOptions());
+    QVERIFY(simulator.start());
+    const auto client = BoundClient();
+    QVERIFY(client);
+    QSignalSpy changes(&simulator, &PicnicSimulator::answerAdcChanged);
+    simulator.setAnswerAdc(Axis::Elevation, false);
+    simulator.setAnswerAdc(Axis::Elevation, false);
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(simulator.answerAdc(Axis::Azimuth));
+    QVERIFY(!simulator.answerAdc());
+    for (const std::uint8_t channel : {kElevationChannel, kAzimuthChannel}) {
+        client->writeDatagram(BuildAdcRequest(channel), kLoopback, simulator.port());
+    }
+    const auto reply = NextDatagram(*client);
+    QVERIFY(reply);
+    QCOMPARE(reply->data().at(1), char(kAzimuthChannel));
+    QVERIFY(!client->hasPendingDatagrams());
+
+    simulator.setAnswerAdc(Axis::Elevation, true);
+    QVERIFY(simulator.answerAdc());
+    client->writeDatagram(BuildAdcRequest(kElevationChannel), kLoopback, simulator.port());
+    const auto again = NextDatagram(*client);
+    QVERIFY(again);
+    QCOMPARE(again->data().at(1), char(kElevationChannel));
+    QCOMPARE(changes.count(), 2);
+}
+
+void PicnicSimulatorTest::keepsTheLatestCommandsAndCountsAll() {
+    SimulatorOptions options = TestOptions();
+    options.historyLimit = 3;
+    PicnicSimulator simulator(options);
+    QVERIFY(simulator.start());
+    const auto client = BoundClient();
+    QVERIFY(client);
+    const QList<QByteArray> sent = {
+        BuildAdcRequest(kAzimuthChannel), BuildRelayCommand({0xCF, 0x10}),
+        BuildAdcRequest(kElevationChannel), QByteArray("abcd"), BuildRelayCommand({0xCF, 0x00})};
+    for (const QByteArray& datagram : sent) {
+        client->writeDatagram(datagram, kLoopback, simulator.port());
+    }
+    QVERIFY(QTest::qWaitFor([&] { return simulator.receivedCount() == 5; }, kWaitMs));
+    QCOMPARE(simulator.commands().size(), 3);
+    for (qsizetype i = 0; i < 3; ++i) {
+        QCOMPARE(simulator.commands()[i].bytes, sent[i + 2]);
+    }
+    QCOMPARE(simulator.receivedCount(CommandKind::AdcRequest), 2u);
+    QCOMPARE(simulator.receivedCount(CommandKind::Relay), 2u);
+    QCOMPARE(simulator.receivedCount(CommandKind::Unknown), 1u);
+    QCOMPARE(simulator.receivedCount(CommandKind::IoDirection), 0u);
 }
 
 void PicnicSimulatorTest::repliesComeFromTheReplyAddress() {

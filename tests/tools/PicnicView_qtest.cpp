@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QPushButton>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -90,6 +91,7 @@ private slots:
     void followsATurningAntennaAndRestsWhenItStands();
     void programEndsCleanlyOnASignal_data();
     void programEndsCleanlyOnASignal();
+    void buttonsAndSignalsSilenceOneAxis();
     // Last: it runs the application's own event loop to its end.
     void closingTheWindowEndsTheEventLoopWithStatusZero();
 };
@@ -272,6 +274,47 @@ void PicnicViewTest::programEndsCleanlyOnASignal() {
     QCOMPARE(program.exitCode(), 0);
     QVERIFY2(output.contains("stopped by " + signalName.toLatin1()), output.constData());
     QVERIFY2(!output.contains("window closed"), output.constData());
+}
+
+// The buttons and the simulator agree whichever side switches; the running program takes
+// SIGUSR1 for azimuth and SIGUSR2 for elevation and says so.
+void PicnicViewTest::buttonsAndSignalsSilenceOneAxis() {
+    PicnicSimulator simulator(StillOptions());
+    QVERIFY(simulator.start());
+    AntennaView view(simulator);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(view.answerButton(Axis::Azimuth)->isChecked());
+    QTest::mouseClick(view.answerButton(Axis::Azimuth), Qt::LeftButton);
+    QVERIFY(!simulator.answerAdc(Axis::Azimuth));
+    QVERIFY(simulator.answerAdc(Axis::Elevation));
+    simulator.setAnswerAdc(Axis::Elevation, false);
+    QVERIFY(!view.answerButton(Axis::Elevation)->isChecked());
+
+    QProcess program;
+    program.start(QStringLiteral(PICNIC_SIM_PATH),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")});
+    QVERIFY(program.waitForStarted(kWaitMs));
+    QByteArray output;
+    const auto waitFor = [&](const QByteArray& text) {
+        return QTest::qWaitFor(
+            [&] {
+                output += program.readAllStandardOutput();
+                return output.contains(text);
+            },
+            kWaitMs);
+    };
+    QVERIFY(waitFor("listening on"));
+    const auto pid = static_cast<pid_t>(program.processId());
+    QCOMPARE(::kill(pid, SIGUSR1), 0);
+    QVERIFY2(waitFor("azimuth ADC silent"), output.constData());
+    QCOMPARE(::kill(pid, SIGUSR2), 0);
+    QVERIFY2(waitFor("elevation ADC silent"), output.constData());
+    QCOMPARE(::kill(pid, SIGUSR1), 0);
+    QVERIFY2(waitFor("azimuth ADC answering"), output.constData());
+    QCOMPARE(::kill(pid, SIGTERM), 0);
+    QVERIFY(program.waitForFinished(kWaitMs));
+    QCOMPARE(program.exitCode(), 0);
 }
 
 void PicnicViewTest::closingTheWindowEndsTheEventLoopWithStatusZero() {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -266,6 +267,105 @@ TEST(PicnicRotatorModel, RelayCommandWritesOnlyTheUnmaskedBits) {
         model.applyRelayCommand(c.mask, c.value);
         EXPECT_EQ(model.relayByte(), c.after);
     }
+}
+
+// Azimuth at 6 deg/s with 0.15 s to run up and to coast, so each ramp covers 0.45 deg; the
+// relay byte changes at the given times (seconds) and the angle is read at the end.
+TEST(PicnicRotatorModel, RunsUpAndCoastsAtAConstantRate) {
+    struct Change {
+        double at;
+        std::uint8_t relays;
+    };
+    const struct {
+        const char* name;
+        double start;
+        std::vector<Change> changes;
+        double readAt;
+        double azimuth;
+    } cases[] = {
+        {"running up", 100, {{0, 0x10}}, 0.1, 100.2},
+        {"run-up, then full speed", 100, {{0, 0x10}}, 1.0, 105.55},
+        {"coasts after the relay opens", 100, {{0, 0x10}, {1, 0x00}}, 2.0, 106.0},
+        {"a short pulse never reaches full speed", 100, {{0, 0x10}, {0.1, 0x00}}, 1.0, 100.4},
+        {"a reversal coasts to a stop first", 100, {{0, 0x10}, {1, 0x20}}, 2.0, 101.35},
+        {"both relays on coast like none", 100, {{0, 0x20}, {1, 0x30}}, 2.0, 94.0},
+        {"runs up into the upper stop", 199.9, {{0, 0x10}}, 1.0, 200.0},
+        // Meets the stop 0.0085786 s after the reversal, then runs up from it.
+        {"coasts into the lower stop, then away", 4.4, {{0, 0x20}, {0.8, 0x10}}, 1.8, 5.498528137},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RotatorParameters parameters = StartingAt(c.start, 50);
+        parameters.azimuth.speed = 6.0;
+        parameters.azimuth.runUpSeconds = 0.15;
+        parameters.azimuth.coastSeconds = 0.15;
+        RotatorModel model(parameters);
+        for (const Change& change : c.changes) {
+            model.advanceTo(
+                std::chrono::duration_cast<nanoseconds>(std::chrono::duration<double>(change.at)));
+            model.setRelayByte(change.relays);
+        }
+        model.advanceTo(
+            std::chrono::duration_cast<nanoseconds>(std::chrono::duration<double>(c.readAt)));
+        EXPECT_NEAR(model.angle(Axis::Azimuth), c.azimuth, 1e-6);
+    }
+}
+
+// The ramps are integrated exactly, so reading the model often must not change its path.
+TEST(PicnicRotatorModel, RampsDoNotDependOnHowOftenTheModelIsRead) {
+    RotatorParameters parameters = StartingAt(100, 50);
+    parameters.azimuth.runUpSeconds = 0.3;
+    parameters.azimuth.coastSeconds = 0.2;
+    parameters.elevation.runUpSeconds = 0.15;
+    parameters.elevation.coastSeconds = 0.5;
+    RotatorModel stepped(parameters);
+    RotatorModel atChanges(parameters);
+    const std::vector<std::pair<int, std::uint8_t>> changes = {
+        {0, 0x50}, {120, 0x00}, {150, 0xA0}, {400, 0x60}, {430, 0x00}, {1000, 0x00}};
+    int now = 0;
+    for (const auto& [at, relays] : changes) {
+        for (; now < at; ++now) {
+            stepped.advanceTo(milliseconds(now + 1));
+        }
+        atChanges.advanceTo(milliseconds(at));
+        stepped.setRelayByte(relays);
+        atChanges.setRelayByte(relays);
+    }
+    for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
+        EXPECT_NEAR(stepped.angle(axis), atChanges.angle(axis), 1e-9);
+        EXPECT_EQ(atChanges.velocity(axis), 0.0);
+    }
+}
+
+TEST(PicnicRotatorModel, ReadingsCarrySeededNoiseAndTheAngleStaysExact) {
+    RotatorParameters parameters = StartingAt(5, 50);
+    // 0.011 deg per count, fine enough that the count shows the noise, not the quantisation.
+    parameters.azimuth.line = {0, 0, 10, 4.5};
+    parameters.azimuth.noiseDegrees = 0.2;
+    parameters.noiseSeed = 7;
+    RotatorModel model(parameters);
+    RotatorModel again(parameters);
+    parameters.noiseSeed = 8;
+    RotatorModel otherSeed(parameters);
+    constexpr int kReadings = 20000;
+    double sum = 0.0;
+    double sumOfSquares = 0.0;
+    int sameAsAgain = 0;
+    int sameAsOtherSeed = 0;
+    for (int i = 0; i < kReadings; ++i) {
+        const int count = model.readCount(Axis::Azimuth);
+        sameAsAgain += count == again.readCount(Axis::Azimuth) ? 1 : 0;
+        sameAsOtherSeed += count == otherSeed.readCount(Axis::Azimuth) ? 1 : 0;
+        const double error = parameters.azimuth.line.angleAt(count * 5.0 / 1024) - 5.0;
+        sum += error;
+        sumOfSquares += error * error;
+    }
+    EXPECT_NEAR(sum / kReadings, 0.0, 0.01);
+    EXPECT_NEAR(std::sqrt(sumOfSquares / kReadings), 0.2, 0.01);
+    EXPECT_EQ(sameAsAgain, kReadings);
+    EXPECT_LT(sameAsOtherSeed, kReadings / 10);
+    EXPECT_EQ(model.angle(Axis::Azimuth), 5.0);
+    EXPECT_EQ(model.readCount(Axis::Elevation), model.count(Axis::Elevation));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 
 #include "picnic-sim/PicnicSimulator.h"
 #include "platform/Formats.h"
@@ -129,6 +130,28 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
     m_reading = ReadModel(m_simulator.modelNow());
     connect(&m_timer, &QTimer::timeout, this, &AntennaView::refresh);
     m_timer.start(kRefreshIntervalMs);
+    for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
+        auto* button = new QPushButton(axis == Axis::Azimuth ? QStringLiteral("方位角 ADC 応答")
+                                                             : QStringLiteral("仰角 ADC 応答"),
+                                       this);
+        button->setCheckable(true);
+        button->setChecked(simulator.answerAdc(axis));
+        button->setToolTip(QStringLiteral("Off: the board leaves this axis's ADC requests "
+                                          "unanswered"));
+        connect(button, &QPushButton::toggled, this,
+                [this, axis](bool answer) { m_simulator.setAnswerAdc(axis, answer); });
+        m_answerButtons[axis == Axis::Azimuth ? 0 : 1] = button;
+    }
+    connect(&simulator, &PicnicSimulator::answerAdcChanged, this,
+            [this](Axis axis, bool answer) { answerButton(axis)->setChecked(answer); });
+}
+
+QPushButton* AntennaView::answerButton(Axis axis) const {
+    return m_answerButtons[axis == Axis::Azimuth ? 0 : 1];
+}
+
+int AntennaView::buttonStripHeight() const {
+    return m_answerButtons[0]->sizeHint().height() + static_cast<int>(kViewMargin);
 }
 
 QString AntennaView::angleText(Axis axis) const {
@@ -147,15 +170,26 @@ bool AntennaView::lampLit(std::size_t index) const {
 }
 
 AntennaLayout AntennaView::currentLayout() const {
-    return LayoutAntennaView(QSizeF(size()), QFontMetricsF(font()).height());
+    return LayoutAntennaView(QSizeF(width(), std::max(0, height() - buttonStripHeight())),
+                             QFontMetricsF(font()).height());
 }
 
 QSize AntennaView::sizeHint() const {
-    return {360, 300};
+    return {360, 300 + buttonStripHeight()};
 }
 
 QSize AntennaView::minimumSizeHint() const {
-    return {280, 230};
+    return {280, 230 + buttonStripHeight()};
+}
+
+void AntennaView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int margin = static_cast<int>(kViewMargin);
+    const int buttonHeight = m_answerButtons[0]->sizeHint().height();
+    const int buttonWidth = std::max(0, (width() - 3 * margin) / 2);
+    const int top = height() - margin - buttonHeight;
+    m_answerButtons[0]->setGeometry(margin, top, buttonWidth, buttonHeight);
+    m_answerButtons[1]->setGeometry(2 * margin + buttonWidth, top, buttonWidth, buttonHeight);
 }
 
 void AntennaView::refresh() {

@@ -12,6 +12,7 @@
 #include "picnic-sim/RotatorModel.h"
 
 class QPainter;
+class QPushButton;
 
 namespace zenko::picnic {
 
@@ -51,6 +52,8 @@ std::array<RelayLamp, 4> RelayLamps();
 // A window that shows where the simulated antenna points: a compass for the azimuth, a
 // quarter circle for the elevation, the four drive relays as lamps and the numbers beneath.
 // It polls the simulator on its own timer; nothing in the simulator knows the view exists.
+// Two buttons beneath switch each axis's ADC answers off and on, so that an operator can show
+// what the controller does when one potentiometer input fails.
 class AntennaView : public QWidget {
     Q_OBJECT
 public:
@@ -66,6 +69,8 @@ public:
     QString electricalText(Axis axis) const;
     bool lampLit(std::size_t index) const;
     AntennaLayout currentLayout() const;
+    // Checked while the axis answers.
+    QPushButton* answerButton(Axis axis) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -76,16 +81,21 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void paintCompass(QPainter& painter, const AntennaLayout& layout) const;
     void paintElevation(QPainter& painter, const AntennaLayout& layout) const;
     void paintReadout(QPainter& painter, const QRectF& area, Axis axis) const;
     void paintLamps(QPainter& painter, const AntennaLayout& layout) const;
+    // The strip beneath the drawing that holds the buttons.
+    int buttonStripHeight() const;
 
     PicnicSimulator& m_simulator;
     AntennaReading m_reading;
     QTimer m_timer;
+    // Azimuth, elevation.
+    std::array<QPushButton*, 2> m_answerButtons{};
 };
 
 } // namespace zenko::picnic

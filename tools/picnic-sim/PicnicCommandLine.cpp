@@ -109,6 +109,17 @@ QString SetStops(const QString& value, AxisParameters& axis) {
     return {};
 }
 
+// Both axes take the same value: one option for a rotator whose two motors are alike.
+QString SetBothAxes(const QString& value, RotatorParameters& model, double AxisParameters::*field) {
+    double number = 0.0;
+    QString refusal = SetNumber(value, number, true);
+    if (refusal.isEmpty()) {
+        model.azimuth.*field = number;
+        model.elevation.*field = number;
+    }
+    return refusal;
+}
+
 struct ValueOption {
     const char* name;
     ValueHandler handler;
@@ -166,6 +177,36 @@ std::vector<ValueOption> ValueOptions() {
         {"--el-stops",
          [](const QString& value, PicnicSettings& settings) {
              return SetStops(value, settings.simulator.model.elevation);
+         }},
+        {"--run-up",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetBothAxes(value, settings.simulator.model, &AxisParameters::runUpSeconds);
+         }},
+        {"--coast",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetBothAxes(value, settings.simulator.model, &AxisParameters::coastSeconds);
+         }},
+        {"--noise",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetBothAxes(value, settings.simulator.model, &AxisParameters::noiseDegrees);
+         }},
+        {"--seed",
+         [](const QString& value, PicnicSettings& settings) {
+             const auto seed = ParseInteger(value, 0, std::numeric_limits<std::uint32_t>::max());
+             if (!seed) {
+                 return QStringLiteral("expects a whole number from 0 to 4294967295");
+             }
+             settings.simulator.model.noiseSeed = static_cast<std::uint32_t>(*seed);
+             return QString();
+         }},
+        {"--history",
+         [](const QString& value, PicnicSettings& settings) {
+             const auto limit = ParseInteger(value, 0, std::numeric_limits<int>::max());
+             if (!limit) {
+                 return QStringLiteral("expects a whole number from 0 to 2147483647");
+             }
+             settings.simulator.historyLimit = static_cast<int>(*limit);
+             return QString();
          }},
         {"--status-interval",
          [](const QString& value, PicnicSettings& settings) {
@@ -298,12 +339,23 @@ QString HelpText() {
         "  --az-stops LOWER:UPPER   azimuth end stops in degrees (default: where the line\n"
         "                           reaches 0 V and 5 V, 0:200 with the default line)\n"
         "  --el-stops LOWER:UPPER   elevation end stops (default likewise, 0:100)\n"
+        "  --run-up S               seconds a motor takes from standstill to full speed after\n"
+        "                           its relay closes, at a constant rate (default 0: at once)\n"
+        "  --coast S                seconds a motor coasts from full speed to standstill after\n"
+        "                           its relay opens (default 0: stops at once); a reversal\n"
+        "                           coasts to a standstill before it runs up the other way\n"
+        "  --noise DEG              potentiometer noise on every ADC reading, Gaussian, rms\n"
+        "                           degrees; the antenna's angle itself stays exact (default 0)\n"
+        "  --seed N                 seed of the noise, so that a run repeats (default 1)\n"
+        "  --history N              keep the latest N datagrams in memory (default 20000);\n"
+        "                           older ones are only counted\n"
         "  --quiet                  do not print the datagrams\n"
         "  --status-interval MS     print the antenna's state every MS milliseconds\n"
         "                           (default 0: never)\n"
         "  --view                   show a window with the antenna's azimuth and elevation\n"
         "                           dials and the four relays as lamps (needs a display);\n"
-        "                           closing it ends the simulator\n"
+        "                           closing it ends the simulator; its two buttons make\n"
+        "                           an axis stop answering ADC requests and answer again\n"
         "  -h, --help               show this text\n"
         "  --version                show the version\n"
         "\n"
@@ -317,6 +369,8 @@ QString HelpText() {
         "\n"
         "Lines: HH:MM:SS.mmm +MS_SINCE_START SOURCE:PORT HEX  MEANING  (az DEG, el DEG)\n"
         "\n"
+        "Signals: SIGUSR1 switches the azimuth's ADC answers off or back on, SIGUSR2 the\n"
+        "elevation's; each switch prints a line (\"picnic-sim: azimuth ADC silent\").\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the --view window is\n"
         "closed; 1 when the port cannot be bound; 2 for a wrong command line.\n");
 }

@@ -20,11 +20,16 @@ std::optional<QHostAddress> ParseAddress(const QString& text) {
     return address;
 }
 
+std::size_t AxisIndex(Axis axis) {
+    return axis == Axis::Azimuth ? 0 : 1;
+}
+
 } // namespace
 
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
-    : QObject(parent), m_options(options), m_answerAdc(options.answerAdc), m_startNs(NowNs()),
-      m_model(options.model, std::chrono::nanoseconds(m_startNs)), m_socket(new QUdpSocket(this)) {
+    : QObject(parent), m_options(options), m_answerAdc{options.answerAdc, options.answerAdc},
+      m_startNs(NowNs()), m_model(options.model, std::chrono::nanoseconds(m_startNs)),
+      m_socket(new QUdpSocket(this)) {
     connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
 }
 
@@ -84,6 +89,39 @@ QHostAddress PicnicSimulator::replyAddress() const {
     return (m_replySocket != nullptr ? m_replySocket : m_socket)->localAddress();
 }
 
+std::uint64_t PicnicSimulator::receivedCount(CommandKind kind) const {
+    return m_received[static_cast<std::size_t>(kind)];
+}
+
+std::uint64_t PicnicSimulator::receivedCount() const {
+    std::uint64_t total = 0;
+    for (const std::uint64_t count : m_received) {
+        total += count;
+    }
+    return total;
+}
+
+bool PicnicSimulator::answerAdc() const {
+    return m_answerAdc[0] && m_answerAdc[1];
+}
+
+void PicnicSimulator::setAnswerAdc(bool answer) {
+    setAnswerAdc(Axis::Azimuth, answer);
+    setAnswerAdc(Axis::Elevation, answer);
+}
+
+bool PicnicSimulator::answerAdc(Axis axis) const {
+    return m_answerAdc[AxisIndex(axis)];
+}
+
+void PicnicSimulator::setAnswerAdc(Axis axis, bool answer) {
+    bool& answers = m_answerAdc[AxisIndex(axis)];
+    if (answers != answer) {
+        answers = answer;
+        emit answerAdcChanged(axis, answer);
+    }
+}
+
 const RotatorModel& PicnicSimulator::modelNow() {
     m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
     return m_model;
@@ -105,10 +143,19 @@ void PicnicSimulator::readPending() {
         command.monotonicNs = NowNs();
         command.sourceAddress = datagram.senderAddress();
         command.sourcePort = static_cast<std::uint16_t>(datagram.senderPort());
-        command.bytes = datagram.data();
+        // The datagram's buffer keeps the whole receive limit reserved (64 KiB, of which a
+        // page is touched); the record keeps a copy of just the bytes.
+        const QByteArray received = datagram.data();
+        command.bytes = QByteArray(received.constData(), received.size());
         command.kind = ClassifyDatagram(command.bytes);
         handle(command);
-        m_commands.append(command);
+        ++m_received[static_cast<std::size_t>(command.kind)];
+        if (m_options.historyLimit > 0) {
+            if (m_commands.size() >= m_options.historyLimit) {
+                m_commands.removeFirst();
+            }
+            m_commands.append(command);
+        }
         // The local copy, so that a receiver clearing the list leaves the others a valid one.
         emit commandReceived(command);
     }
@@ -120,8 +167,8 @@ void PicnicSimulator::handle(ReceivedCommand& command) {
         m_model.applyRelayCommand(relay->mask, relay->value);
     } else if (const auto channel = ParseAdcRequest(command.bytes)) {
         const auto axis = ChannelAxis(*channel);
-        if (axis && m_answerAdc) {
-            const int count = m_model.count(*axis);
+        if (axis && answerAdc(*axis)) {
+            const int count = m_model.readCount(*axis);
             command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
             QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
             sender->writeDatagram(BuildAdcReply(*channel, static_cast<std::int16_t>(count)),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -23,8 +24,15 @@ struct SimulatorOptions {
     // Empty: replies leave from the receiving socket. Otherwise from a second socket bound to
     // this address, so that the controller sees them coming from a foreign host.
     QString replyFromAddress;
+    // Both axes at start; each can be silenced on its own while running.
     bool answerAdc = true;
     RotatorParameters model;
+    // commands() keeps the latest this many; the counts per kind cover every datagram.
+    int historyLimit = kDefaultHistoryLimit;
+
+    // Hours of a demo would otherwise keep every datagram; this is several minutes of a running
+    // link and far more than a test looks back on.
+    static constexpr int kDefaultHistoryLimit = 20000;
 };
 
 // The state of the antenna right after a command was handled.
@@ -54,8 +62,9 @@ struct ReceivedCommand {
 };
 
 // The board on a UDP port: relay commands drive the rotator model, ADC requests are answered
-// from it, every datagram is recorded. Time is the steady clock; the model is advanced to each
-// datagram's arrival before the datagram acts, so relay timing is exact to the event loop.
+// from it, the latest datagrams are recorded and all of them counted. Time is the steady clock;
+// the model is advanced to each datagram's arrival before the datagram acts, so relay timing is
+// exact to the event loop.
 class PicnicSimulator : public QObject {
     Q_OBJECT
 public:
@@ -72,11 +81,21 @@ public:
     QHostAddress replyAddress() const;
     const SimulatorOptions& options() const { return m_options; }
 
+    // The latest options().historyLimit datagrams, oldest first.
     const QList<ReceivedCommand>& commands() const { return m_commands; }
+    // Empties commands(); the counts go on.
     void clearCommands() { m_commands.clear(); }
+    // Every datagram since start, of one kind or of all.
+    std::uint64_t receivedCount(CommandKind kind) const;
+    std::uint64_t receivedCount() const;
 
-    bool answerAdc() const { return m_answerAdc; }
-    void setAnswerAdc(bool answer) { m_answerAdc = answer; }
+    // Whether both axes answer; setting it sets both.
+    bool answerAdc() const;
+    void setAnswerAdc(bool answer);
+    // An axis that does not answer lets its requests go unanswered, as a board whose input has
+    // failed would, while the other goes on.
+    bool answerAdc(Axis axis) const;
+    void setAnswerAdc(Axis axis, bool answer);
 
     // The model advanced to now.
     const RotatorModel& modelNow();
@@ -89,19 +108,24 @@ public:
 signals:
     // After the command acted and was answered; the command is already in commands().
     void commandReceived(const zenko::picnic::ReceivedCommand& command);
+    // Only on a change.
+    void answerAdcChanged(zenko::picnic::Axis axis, bool answer);
 
 private:
     void readPending();
     void handle(ReceivedCommand& command);
 
     SimulatorOptions m_options;
-    bool m_answerAdc;
+    // Azimuth, elevation.
+    std::array<bool, 2> m_answerAdc;
     std::int64_t m_startNs;
     RotatorModel m_model;
     QUdpSocket* m_socket;
     QUdpSocket* m_replySocket = nullptr;
     QString m_error;
     QList<ReceivedCommand> m_commands;
+    // By CommandKind.
+    std::array<std::uint64_t, 4> m_received{};
 };
 
 } // namespace zenko::picnic

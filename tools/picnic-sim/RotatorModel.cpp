@@ -67,10 +67,19 @@ std::pair<double, double> EffectiveStops(const AxisParameters& axis) {
     return {std::min(lower, upper), std::max(lower, upper)};
 }
 
+// Degrees per second per second to change speed by `speed` in `seconds`; infinite for at once.
+double Acceleration(double speed, double seconds) {
+    return seconds > 0.0 ? speed / seconds : std::numeric_limits<double>::infinity();
+}
+
+// The relays do not change within a step, so a step holds at most a coast, a stop met while
+// coasting, a run-up, full speed and a stop met at the end, each maybe taken at once.
+constexpr int kMaximumSegments = 8;
+
 } // namespace
 
 RotatorModel::RotatorModel(const RotatorParameters& parameters, std::chrono::nanoseconds start)
-    : m_parameters(parameters), m_time(start) {
+    : m_parameters(parameters), m_time(start), m_noiseSource(parameters.noiseSeed) {
     for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
         AxisState& axisState = state(axis);
         std::tie(axisState.lowerStop, axisState.upperStop) =
@@ -86,13 +95,64 @@ void RotatorModel::advanceTo(std::chrono::nanoseconds now) {
     const double seconds = std::chrono::duration<double>(now - m_time).count();
     m_time = now;
     for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
-        const int moving = direction(axis);
-        if (moving != 0) {
-            AxisState& axisState = state(axis);
-            axisState.angle =
-                std::clamp(axisState.angle + moving * m_parameters.axis(axis).speed * seconds,
-                           axisState.lowerStop, axisState.upperStop);
+        advanceAxis(axis, seconds);
+    }
+}
+
+// The relays stand still during the step, so the motion is a few pieces of constant
+// acceleration (coast, run-up, full speed), each integrated exactly; a stop ends the motion
+// where it is met.
+void RotatorModel::advanceAxis(Axis axis, double seconds) {
+    const AxisParameters& parameters = m_parameters.axis(axis);
+    AxisState& axisState = state(axis);
+    const double target = direction(axis) * parameters.speed;
+    double remaining = seconds;
+    for (int segment = 0; segment < kMaximumSegments && remaining > 0.0; ++segment) {
+        double& velocity = axisState.velocity;
+        const bool pushedAtLower = axisState.angle <= axisState.lowerStop && target < 0.0;
+        const bool pushedAtUpper = axisState.angle >= axisState.upperStop && target > 0.0;
+        if ((pushedAtLower || pushedAtUpper) && velocity == 0.0) {
+            return;
         }
+        double acceleration = 0.0;
+        double duration = remaining;
+        double endVelocity = velocity;
+        bool reachesEnd = true;
+        if (velocity != target) {
+            const bool slowing =
+                velocity != 0.0 && (target == 0.0 || (velocity > 0.0) != (target > 0.0));
+            endVelocity = slowing ? 0.0 : target;
+            const double rate = slowing ? Acceleration(parameters.speed, parameters.coastSeconds)
+                                        : Acceleration(parameters.speed, parameters.runUpSeconds);
+            if (std::isinf(rate)) {
+                velocity = endVelocity;
+                continue;
+            }
+            acceleration = endVelocity > velocity ? rate : -rate;
+            const double rampSeconds = std::fabs(endVelocity - velocity) / rate;
+            reachesEnd = rampSeconds <= remaining;
+            duration = std::min(remaining, rampSeconds);
+        }
+        const double angle =
+            axisState.angle + velocity * duration + acceleration * duration * duration / 2.0;
+        if (angle < axisState.lowerStop || angle > axisState.upperStop) {
+            const double stop =
+                angle < axisState.lowerStop ? axisState.lowerStop : axisState.upperStop;
+            // The speed with which the stop is met, from v^2 = v0^2 + 2 a d.
+            const double metAt = std::copysign(
+                std::sqrt(std::max(0.0, velocity * velocity +
+                                            2.0 * acceleration * (stop - axisState.angle))),
+                stop - axisState.angle);
+            const double untilStop = acceleration != 0.0 ? (metAt - velocity) / acceleration
+                                                         : (stop - axisState.angle) / velocity;
+            axisState.angle = stop;
+            velocity = 0.0;
+            remaining -= std::clamp(untilStop, 0.0, duration);
+            continue;
+        }
+        axisState.angle = angle;
+        velocity = reachesEnd ? endVelocity : velocity + acceleration * duration;
+        remaining -= duration;
     }
 }
 
@@ -104,6 +164,10 @@ int RotatorModel::direction(Axis axis) const {
     const bool increase = (m_relays & IncreaseBit(axis)) != 0;
     const bool decrease = (m_relays & DecreaseBit(axis)) != 0;
     return (increase ? 1 : 0) - (decrease ? 1 : 0);
+}
+
+double RotatorModel::velocity(Axis axis) const {
+    return state(axis).velocity;
 }
 
 double RotatorModel::angle(Axis axis) const {
@@ -121,6 +185,15 @@ double RotatorModel::volts(Axis axis) const {
 
 int RotatorModel::count(Axis axis) const {
     return VoltsToCount(volts(axis));
+}
+
+int RotatorModel::readCount(Axis axis) {
+    const AxisParameters& parameters = m_parameters.axis(axis);
+    if (parameters.noiseDegrees <= 0.0) {
+        return count(axis);
+    }
+    const double noise = m_noise(m_noiseSource) * parameters.noiseDegrees;
+    return VoltsToCount(parameters.line.voltsAt(state(axis).angle + noise));
 }
 
 double RotatorModel::lowerStop(Axis axis) const {

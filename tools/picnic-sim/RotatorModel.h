@@ -3,9 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <random>
 
 // A two-axis rotator as the board sees it: four relays on one output byte turn the axes at a
 // fixed speed, and a potentiometer on each axis gives a voltage that the board's 10-bit ADC reads.
+// A motor may take time to reach its speed after its relay closes and coast on after it opens,
+// and the potentiometer's reading may be noisy; by default the motors start and stop at once
+// and the readings are exact.
 namespace zenko::picnic {
 
 enum class Axis { Azimuth, Elevation };
@@ -52,6 +56,14 @@ struct AxisParameters {
     // exactly the span the ADC can see; an invalid line with empty stops leaves the axis free.
     std::optional<double> lowerStop;
     std::optional<double> upperStop;
+    // Seconds from standstill to full speed after a relay closes, and from full speed to
+    // standstill after it opens, both at a constant rate; 0 is at once. A reversal coasts to a
+    // standstill first and then runs up the other way.
+    double runUpSeconds = 0.0;
+    double coastSeconds = 0.0;
+    // Gaussian noise on each ADC reading, rms degrees at the potentiometer; the angle itself
+    // stays exact.
+    double noiseDegrees = 0.0;
 };
 
 // The defaults match the controller's default calibration: azimuth 0..180 deg over 0..4.5 V,
@@ -59,6 +71,8 @@ struct AxisParameters {
 struct RotatorParameters {
     AxisParameters azimuth{0.0, 10.0, {0.0, 0.0, 180.0, 4.5}, {}, {}};
     AxisParameters elevation{0.0, 5.0, {0.0, 0.0, 90.0, 4.5}, {}, {}};
+    // Seeds the readings' noise, so that a run can be repeated.
+    std::uint32_t noiseSeed = 1;
 
     const AxisParameters& axis(Axis which) const;
     AxisParameters& axis(Axis which);
@@ -84,12 +98,18 @@ public:
 
     // +1 increasing, -1 decreasing, 0 standing (no relay, or both, which cancel).
     int direction(Axis axis) const;
+    // Degrees per second, signed: what the axis turns at now, which lags the relays while it
+    // runs up or coasts.
+    double velocity(Axis axis) const;
 
     double angle(Axis axis) const;
     // Clamped to the axis's stops, as the mechanics would be.
     void setAngle(Axis axis, double degrees);
     double volts(Axis axis) const;
     int count(Axis axis) const;
+    // What the board's ADC reads: the count with the potentiometer's noise, a fresh draw each
+    // time. Without noise it is count().
+    int readCount(Axis axis);
 
     // The effective stops (infinite where the axis is free).
     double lowerStop(Axis axis) const;
@@ -100,17 +120,21 @@ public:
 private:
     struct AxisState {
         double angle = 0.0;
+        double velocity = 0.0;
         double lowerStop = 0.0;
         double upperStop = 0.0;
     };
     const AxisState& state(Axis axis) const;
     AxisState& state(Axis axis);
+    void advanceAxis(Axis axis, double seconds);
 
     RotatorParameters m_parameters;
     AxisState m_azimuth;
     AxisState m_elevation;
     std::uint8_t m_relays = 0;
     std::chrono::nanoseconds m_time{};
+    std::mt19937 m_noiseSource;
+    std::normal_distribution<double> m_noise;
 };
 
 } // namespace zenko::picnic

@@ -7,6 +7,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include "picnic-sim/AdcToggleSignals.h"
 #include "picnic-sim/AntennaView.h"
 #include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicReport.h"
@@ -82,6 +83,17 @@ int main(int argc, char* argv[]) {
                                                                  simulator.startNs()));
                          });
     }
+    // Not a datagram, so printed even with --quiet: the operator asked for it.
+    QObject::connect(
+        &simulator, &PicnicSimulator::answerAdcChanged, &simulator, [](Axis axis, bool answer) {
+            PrintLine(stdout, QLatin1String("picnic-sim: ") +
+                                  QLatin1String(axis == Axis::Azimuth ? "azimuth" : "elevation") +
+                                  QLatin1String(answer ? " ADC answering" : " ADC silent"));
+        });
+    AdcToggleSignals toggleSignals;
+    QObject::connect(
+        &toggleSignals, &AdcToggleSignals::toggleRequested, &simulator,
+        [&simulator](Axis axis) { simulator.setAnswerAdc(axis, !simulator.answerAdc(axis)); });
     QTimer statusTimer;
     if (settings.statusIntervalMs > 0) {
         statusTimer.setTimerType(Qt::PreciseTimer);
