@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The configuration file: one section, 23 keys. The main window and the settings dialog carry
+// The configuration file: one section, 24 keys. The main window and the settings dialog carry
 // their own defaults, and where they differ both are what the operator sees.
 namespace zenko::config {
 
@@ -35,6 +35,8 @@ inline const QString CalAzAng2 = QStringLiteral("Cal_Az_Ang_2");
 inline const QString CalAzVolt2 = QStringLiteral("Cal_Az_Volt_2");
 inline const QString CalElAng2 = QStringLiteral("Cal_El_Ang_2");
 inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
+// Not in the settings dialog, whose layout is fixed; absent it is the designed drive law.
+inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
 } // namespace key
 
 // Defaults shared by both readers.
@@ -62,6 +64,7 @@ inline const QString CalAzAng2 = QStringLiteral("180");
 inline const QString CalAzVolt2 = QStringLiteral("4.5");
 inline const QString CalElAng2 = QStringLiteral("90");
 inline const QString CalElVolt2 = QStringLiteral("4.5");
+inline constexpr std::int32_t TrackingDrive = 0;
 } // namespace defaults
 
 // Preset 1's angles differ between the two readers: the main window shows 222.22/22.22 for an
@@ -84,6 +87,11 @@ inline std::int16_t LowSigned16(std::int32_t value) {
 // Only exactly 1 enables an output; the settings dialog keeps the value as read.
 inline std::int32_t OutputFlag(std::int32_t value) {
     return value == 1 ? 1 : 0;
+}
+
+// Only exactly 1 chooses the tracking drive; every other value keeps the designed law.
+inline bool TrackingDriveOn(std::int32_t value) {
+    return value == 1;
 }
 
 } // namespace zenko::config

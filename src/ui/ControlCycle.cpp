@@ -48,6 +48,10 @@ void CControllerDlg::OnTimer(unsigned id) {
     ReadLocalSetValues();
     switch (id) {
     case core::TIMER_CONTROL:
+        if (m_tracking.enabled) {
+            OnTrackingTick();
+            break;
+        }
         m_bAdcRequested = !m_bAdcRequested;
         if (m_bAdcRequested) {
             SendAdcRequest(device::kAzAdcChannel, 0);

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "core/ControllerState.h"
+#include "core/TrackingDrive.h"
 #include "platform/WindowTimers.h"
 #include "setvalue/SetValueCodec.h"
 #include "ui/DialogBuilder.h"
@@ -92,6 +93,12 @@ public:
     void OnReceiveBinSetValue();
     void OnReceiveAscSetValue();
 
+    // --- ui/TrackingDrive.cpp: the tracking drive, in place of the designed law when chosen
+    void StartTracking();
+    void OnTrackingTick();
+    void OnTrackingReading(zenko::core::AxisId axis);
+    void NoteTrackingSetValues(const zenko::setvalue::SetValues& values);
+
     zenko::platform::WindowTimers& timers() { return m_timers; }
 
     // The seven sockets, the last members of the state, in its declaration order.
@@ -120,11 +127,12 @@ private:
                       const QString& creationError);
     void CloseSocket(zenko::ui::ControllerSocket& socket);
     void CloseLinkForExit();
-    void ReceiveAdcReply(zenko::ui::ControllerSocket& socket, double& volts);
+    bool ReceiveAdcReply(zenko::ui::ControllerSocket& socket, double& volts);
     void AnswerSetValueRequest(zenko::ui::ControllerSocket& socket,
                                zenko::setvalue::SetValues (*parse)(QByteArrayView),
                                QByteArray (*reply)(const zenko::setvalue::Position&));
     void RunControlStep();
+    void RunTrackingStep();
 
     zenko::platform::ProfileFile& m_profile;
     zenko::platform::MessageSink& m_messages;
@@ -132,4 +140,5 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_windowMenu = nullptr;
     zenko::platform::WindowTimers m_timers;
+    zenko::core::TrackingDriveState m_tracking;
 };

@@ -85,6 +85,8 @@ bool CControllerDlg::OnInitDialog() {
     m_dCalAzVolt2 = readDouble(key::CalAzVolt2, defaults::CalAzVolt2);
     m_dCalElAng2 = readDouble(key::CalElAng2, defaults::CalElAng2);
     m_dCalElVolt2 = readDouble(key::CalElVolt2, defaults::CalElVolt2);
+    m_tracking.enabled =
+        config::TrackingDriveOn(readInt(key::TrackingDrive, defaults::TrackingDrive));
 
     setWindowTitle(kRunTimeTitle);
     ShowState();

@@ -93,6 +93,9 @@ void CControllerDlg::OnStart() {
     SendAdcRequest(device::kElAdcChannel, 0);
     m_bAdcRequested = true;
     m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
+    if (m_tracking.enabled) {
+        StartTracking();
+    }
     m_bRunning = true;
     EnableButtonsForLink(true);
 }
