@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <csignal>
@@ -51,15 +52,48 @@ QString OptionColumn(const QString& usage) {
     return (QLatin1String("  ") + usage).leftJustified(kWidth) + QLatin1Char(' ');
 }
 
-QString HelpText(const std::vector<IntegerOption>& options, const QString& summary) {
+// The shortest text that reads back as the same double: "0.15", "2.7", "1e+06".
+QString Shortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return error == std::errc() ? QString::fromLatin1(buffer.data(), end - buffer.data())
+                                : QString();
+}
+
+std::optional<double> ParseDecimal(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    double value = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    if (bytes.isEmpty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString HelpText(const std::vector<IntegerOption>& integers,
+                 const std::vector<DecimalOption>& decimals,
+                 const std::vector<ChoiceOption>& choices, const QString& summary) {
     QString text =
         summary + QLatin1String("\n\nOptions (a value may also follow an equals sign):\n");
-    for (const IntegerOption& option : options) {
+    for (const IntegerOption& option : integers) {
         text += OptionColumn(QLatin1String(option.name) + QLatin1String(" N")) +
                 QLatin1String(option.help) + QLatin1String(" (") +
                 platform::FormatInteger(option.lowest) + QLatin1String("..") +
                 platform::FormatInteger(option.highest) + QLatin1String(", default ") +
                 platform::FormatInteger(*option.value) + QLatin1String(")\n");
+    }
+    for (const DecimalOption& option : decimals) {
+        text += OptionColumn(QLatin1String(option.name) + QLatin1String(" X")) +
+                QLatin1String(option.help) + QLatin1String(" (") + Shortest(option.lowest) +
+                QLatin1String("..") + Shortest(option.highest) + QLatin1String(", default ") +
+                Shortest(*option.value) + QLatin1String(")\n");
+    }
+    for (const ChoiceOption& option : choices) {
+        text += OptionColumn(QLatin1String(option.name) + QLatin1String(" WORD")) +
+                QLatin1String(option.help) + QLatin1String(" (") +
+                option.choices.join(QLatin1String(", ")) + QLatin1String("; default ") +
+                *option.value + QLatin1String(")\n");
     }
     return text + OptionColumn(QStringLiteral("-h, --help")) + QLatin1String("show this text");
 }
@@ -116,17 +150,26 @@ QString Fixed(double value, int decimals) {
 
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
                            const QString& summary) {
+    return ParseOptions(arguments, options, {}, {}, summary);
+}
+
+OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
+                           const std::vector<DecimalOption>& decimals,
+                           const std::vector<ChoiceOption>& choices, const QString& summary) {
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            return {OptionOutcome::Action::Help, HelpText(options, summary)};
+            return {OptionOutcome::Action::Help, HelpText(integers, decimals, choices, summary)};
         }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const auto option = std::find_if(options.begin(), options.end(), [&](const auto& entry) {
+        const auto named = [&name](const auto& entry) {
             return name == QLatin1String(entry.name);
-        });
-        if (option == options.end()) {
+        };
+        const auto integer = std::find_if(integers.begin(), integers.end(), named);
+        const auto decimal = std::find_if(decimals.begin(), decimals.end(), named);
+        const auto choice = std::find_if(choices.begin(), choices.end(), named);
+        if (integer == integers.end() && decimal == decimals.end() && choice == choices.end()) {
             return {OptionOutcome::Action::Fail, QLatin1String("unknown option ") + argument};
         }
         QString text;
@@ -137,14 +180,31 @@ OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<Integ
         } else {
             return {OptionOutcome::Action::Fail, name + QLatin1String(" needs a value")};
         }
-        const auto value = ParseInteger(text);
-        if (!value || *value < option->lowest || *value > option->highest) {
-            return {OptionOutcome::Action::Fail,
-                    name + QLatin1String(" expects a whole number from ") +
-                        platform::FormatInteger(option->lowest) + QLatin1String(" to ") +
-                        platform::FormatInteger(option->highest)};
+        if (integer != integers.end()) {
+            const auto value = ParseInteger(text);
+            if (!value || *value < integer->lowest || *value > integer->highest) {
+                return {OptionOutcome::Action::Fail,
+                        name + QLatin1String(" expects a whole number from ") +
+                            platform::FormatInteger(integer->lowest) + QLatin1String(" to ") +
+                            platform::FormatInteger(integer->highest)};
+            }
+            *integer->value = *value;
+        } else if (decimal != decimals.end()) {
+            const auto value = ParseDecimal(text);
+            if (!value || *value < decimal->lowest || *value > decimal->highest) {
+                return {OptionOutcome::Action::Fail,
+                        name + QLatin1String(" expects a number from ") +
+                            Shortest(decimal->lowest) + QLatin1String(" to ") +
+                            Shortest(decimal->highest)};
+            }
+            *decimal->value = *value;
+        } else {
+            if (!choice->choices.contains(text)) {
+                return {OptionOutcome::Action::Fail, name + QLatin1String(" expects one of ") +
+                                                         choice->choices.join(QLatin1String(", "))};
+            }
+            *choice->value = text;
         }
-        *option->value = *value;
     }
     return {};
 }
@@ -192,7 +252,7 @@ QByteArray ControllerIni(const ControllerSettings& settings) {
            "\nControl_Interval=" + number(settings.controlIntervalSeconds) +
            "\nLocal_Remote_Selector=" + number(settings.selector) +
            "\nLocal_Set_Az_Ang=" + number(settings.localAzimuth) +
-           "\nLocal_Set_El_Ang=" + number(settings.localElevation) + "\n";
+           "\nLocal_Set_El_Ang=" + number(settings.localElevation) + "\n" + settings.furtherKeys;
 }
 
 ControllerUnderTest::ControllerUnderTest(const ControllerSettings& settings)

@@ -60,6 +60,23 @@ struct IntegerOption {
     const char* help;
 };
 
+// Decimal options as "--name 0.15", read in the C locale's form.
+struct DecimalOption {
+    const char* name;
+    double* value;
+    double lowest;
+    double highest;
+    const char* help;
+};
+
+// Options that take one of a few words, "--drive tracking".
+struct ChoiceOption {
+    const char* name;
+    QString* value;
+    QStringList choices;
+    const char* help;
+};
+
 struct OptionOutcome {
     enum class Action { Run, Help, Fail };
     Action action = Action::Run;
@@ -70,6 +87,9 @@ struct OptionOutcome {
 // asks for the help text, which lists the options under `summary`.
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
                            const QString& summary);
+OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
+                           const std::vector<DecimalOption>& decimals,
+                           const std::vector<ChoiceOption>& choices, const QString& summary);
 
 // Order statistics by nearest rank.
 struct Summary {
@@ -95,6 +115,8 @@ struct ControllerSettings {
     int selector = 2;
     int localAzimuth = 0;
     int localElevation = 0;
+    // Further "Key=Value" lines of [ZENKO], each ending in a line feed.
+    QByteArray furtherKeys;
 };
 QByteArray ControllerIni(const ControllerSettings& settings);
 

@@ -290,6 +290,7 @@ void PicnicViewTest::buttonsAndSignalsSilenceOneAxis() {
     QVERIFY(simulator.answerAdc(Axis::Elevation));
     simulator.setAnswerAdc(Axis::Elevation, false);
     QVERIFY(!view.answerButton(Axis::Elevation)->isChecked());
+    QVERIFY(view.answerButton(Axis::Elevation)->text().contains(QStringLiteral("無応答")));
 
     QProcess program;
     program.start(QStringLiteral(PICNIC_SIM_PATH),

@@ -97,6 +97,12 @@ Tick TickAt(int degrees, double radius) {
     return {radius * 0.035, 1.0, kMinorTick};
 }
 
+// The state in words as well: a checked button looks much like an unchecked one in some styles.
+QString AnswerButtonText(Axis axis, bool answer) {
+    return (axis == Axis::Azimuth ? QStringLiteral("方位角 ADC ") : QStringLiteral("仰角 ADC ")) +
+           (answer ? QStringLiteral("応答") : QStringLiteral("無応答"));
+}
+
 QRectF CentredText(QPointF centre, const QFontMetricsF& metrics, const QString& text) {
     const QSizeF size(metrics.horizontalAdvance(text) + 2.0, metrics.height());
     return QRectF(centre - QPointF(size.width() / 2.0, size.height() / 2.0), size);
@@ -131,15 +137,15 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, &AntennaView::refresh);
     m_timer.start(kRefreshIntervalMs);
     for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
-        auto* button = new QPushButton(axis == Axis::Azimuth ? QStringLiteral("方位角 ADC 応答")
-                                                             : QStringLiteral("仰角 ADC 応答"),
-                                       this);
+        auto* button = new QPushButton(AnswerButtonText(axis, simulator.answerAdc(axis)), this);
         button->setCheckable(true);
         button->setChecked(simulator.answerAdc(axis));
         button->setToolTip(QStringLiteral("Off: the board leaves this axis's ADC requests "
                                           "unanswered"));
-        connect(button, &QPushButton::toggled, this,
-                [this, axis](bool answer) { m_simulator.setAnswerAdc(axis, answer); });
+        connect(button, &QPushButton::toggled, this, [this, axis, button](bool answer) {
+            button->setText(AnswerButtonText(axis, answer));
+            m_simulator.setAnswerAdc(axis, answer);
+        });
         m_answerButtons[axis == Axis::Azimuth ? 0 : 1] = button;
     }
     connect(&simulator, &PicnicSimulator::answerAdcChanged, this,
