@@ -116,7 +116,7 @@ TrackingOrder TrackingAxis::step(const TimedAngle& reading, double target, doubl
     }
     if (starting) {
         offAt = std::max(offAt, now + m_motion.startLag + kMinimumPulseSeconds);
-    } else if (offAt <= now + kEndNowSeconds) {
+    } else if (offAt <= std::max(now, m_onSeconds + m_motion.startLag) + kEndNowSeconds) {
         endDrive(now);
         return {};
     }
@@ -126,7 +126,8 @@ TrackingOrder TrackingAxis::step(const TimedAngle& reading, double target, doubl
 
 void TrackingAxis::switchedOff(double seconds) {
     if (m_direction != 0) {
-        endDrive(seconds);
+        // The pulse timer may have ended the drive already.
+        endDrive(m_plannedOff ? std::min(*m_plannedOff, seconds) : seconds);
     }
 }
 

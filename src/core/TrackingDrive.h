@@ -32,6 +32,8 @@ struct TrackingDriveState {
     TargetRateEstimator setValues[2];
     // Which axes have answered the last ADC requests; the step runs when both have.
     bool replied[2] = {false, false};
+    // Taken at Start, like the designed cycle's period.
+    std::uint32_t stepMs = 0;
 };
 
 } // namespace zenko::core

@@ -54,10 +54,15 @@ void CControllerDlg::StartTracking() {
     const bool enabled = m_tracking.enabled;
     m_tracking = {};
     m_tracking.enabled = enabled;
-    m_timers.setTimer(core::TIMER_CONTROL, core::TrackingStepPeriodMs(m_nControlInterval));
+    m_tracking.stepMs = core::TrackingStepPeriodMs(m_nControlInterval);
+    m_timers.setTimer(core::TIMER_CONTROL, m_tracking.stepMs);
 }
 
+// An axis whose ADC has fallen silent is not driven on an old reading; the other goes on.
 void CControllerDlg::OnTrackingTick() {
+    if (m_tracking.replied[0] != m_tracking.replied[1]) {
+        RunTrackingStep();
+    }
     m_tracking.replied[0] = false;
     m_tracking.replied[1] = false;
     SendAdcRequest(device::kAzAdcChannel, 0);
@@ -67,8 +72,6 @@ void CControllerDlg::OnTrackingTick() {
 void CControllerDlg::OnTrackingReading(core::AxisId axis) {
     m_tracking.replied[axis == core::AxisAz ? 0 : 1] = true;
     if (m_bRunning && m_tracking.replied[0] && m_tracking.replied[1]) {
-        m_tracking.replied[0] = false;
-        m_tracking.replied[1] = false;
         RunTrackingStep();
     }
 }
@@ -87,7 +90,7 @@ void CControllerDlg::RunTrackingStep() {
     ReadLocalSetValues();
     SelectTarget(m_nSelector);
     const double now = SteadySeconds();
-    const double stepSeconds = core::TrackingStepPeriodMs(m_nControlInterval) / 1000.0;
+    const double stepSeconds = m_tracking.stepMs / 1000.0;
     for (std::size_t i = 0; i < 2; ++i) {
         const TrackingAxisMembers& axis = kTrackingAxes[i];
         this->*axis.angle = core::ConvertVoltsToAngle(this->*axis.volts, this->*axis.calVolts1,
@@ -104,6 +107,12 @@ void CControllerDlg::RunTrackingStep() {
             tracking.switchedOff(now);
             continue;
         }
+        if (!m_tracking.replied[i]) {
+            tracking.switchedOff(now);
+            SendRelayCommand(axis.axis, 0, 0);
+            m_timers.killTimer(axis.pulseTimer);
+            continue;
+        }
         const core::AxisTarget target = core::TrackingTarget(
             m_tracking.setValues[i], this->*axis.target, m_nSelector == core::SelectorRemote, now);
         const core::TrackingOrder order =
@@ -117,5 +126,7 @@ void CControllerDlg::RunTrackingStep() {
         m_timers.setTimer(axis.pulseTimer, pulseMs);
         (order.direction < 0 ? this->*axis.drivePositive : this->*axis.driveNegative) = pulseMs;
     }
+    m_tracking.replied[0] = false;
+    m_tracking.replied[1] = false;
     ShowState();
 }
