@@ -19,6 +19,8 @@ constexpr double kRunUpMargin = 0.15;
 constexpr double kSpeedSpanSeconds = 0.3;
 // A drive that measures much slower than known has met an end stop, not a slower motor.
 constexpr double kStalledFraction = 0.25;
+// Beyond these a measurement is a disturbance (a hand on the mast, a slipping clamp), not the
+// motor.
 constexpr double kMaximumLag = 1.0;
 constexpr double kMaximumCoast = 5.0;
 // After an off command the axis is left to come to rest before it is read as resting.
@@ -28,6 +30,8 @@ constexpr double kConfirmError = 1.5;
 constexpr std::size_t kConfirmReadings = 2;
 // A target coming towards the antenna that reaches the dead band within this time is waited for.
 constexpr double kWaitSeconds = 1.5;
+// A moving target is met half a second of its motion ahead, but less than the dead band, so
+// that the antenna never rests farther from it than a drive would correct.
 constexpr double kLeadSeconds = 0.5;
 constexpr double kMaximumLead = 0.8;
 // The shortest drive worth its two relay changes, beyond the start lag.
