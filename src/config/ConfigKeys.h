@@ -37,6 +37,8 @@ inline const QString CalElAng2 = QStringLiteral("Cal_El_Ang_2");
 inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
 // Not in the settings dialog: a station sets it in the file.
 inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
+// Not in the settings dialog, whose layout is fixed; absent it is the designed drive law.
+inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
 } // namespace key
 
 // Defaults shared by both readers.
@@ -66,6 +68,7 @@ inline const QString CalElAng2 = QStringLiteral("90");
 inline const QString CalElVolt2 = QStringLiteral("4.5");
 // Seconds; 0 leaves the guard off.
 inline constexpr std::int32_t FeedbackTimeout = 0;
+inline constexpr std::int32_t TrackingDrive = 0;
 } // namespace defaults
 
 // Preset 1's angles differ between the two readers: the main window shows 222.22/22.22 for an
@@ -88,6 +91,11 @@ inline std::int16_t LowSigned16(std::int32_t value) {
 // Only exactly 1 enables an output; the settings dialog keeps the value as read.
 inline std::int32_t OutputFlag(std::int32_t value) {
     return value == 1 ? 1 : 0;
+}
+
+// Only exactly 1 chooses the tracking drive; every other value keeps the designed law.
+inline bool TrackingDriveOn(std::int32_t value) {
+    return value == 1;
 }
 
 } // namespace zenko::config

@@ -51,28 +51,35 @@ std::uint16_t CControllerDlg::SendAdcRequest(std::uint8_t channel, std::uint8_t 
 }
 
 // The socket decides the axis, not the content. Only the board's address is believed; a reply
-// too short to carry a count is dropped like a foreign one.
-void CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, core::AxisId axis,
+// too short to carry a count is dropped like a foreign one. Reports whether a count was taken.
+bool CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, core::AxisId axis,
                                      double& volts) {
     const auto datagram = socket.ReceiveFrom();
     if (!datagram) {
-        return;
+        return false;
     }
+    bool taken = false;
     if (datagram->senderAddress == m_dwPicnicIp) {
         if (const auto count = device::ParseAdcReply(datagram->bytes)) {
             volts = device::CountToVolts(*count);
             NoteAdcReply(axis);
+            taken = true;
         }
     }
     ShowState();
+    return taken;
 }
 
 void CControllerDlg::OnReceiveAzAdc() {
-    ReceiveAdcReply(m_sockAzAdc, core::AxisAz, m_dAzVolt);
+    if (ReceiveAdcReply(m_sockAzAdc, core::AxisAz, m_dAzVolt) && m_tracking.enabled) {
+        OnTrackingReading(core::AxisAz);
+    }
 }
 
 void CControllerDlg::OnReceiveElAdc() {
-    ReceiveAdcReply(m_sockElAdc, core::AxisEl, m_dElVolt);
+    if (ReceiveAdcReply(m_sockElAdc, core::AxisEl, m_dElVolt) && m_tracking.enabled) {
+        OnTrackingReading(core::AxisEl);
+    }
 }
 
 // Nothing is ever read on the sending sockets; the platform socket discards what arrives.

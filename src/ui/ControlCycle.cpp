@@ -1,53 +1,23 @@
 #include <QCheckBox>
 
-#include "core/AngleCalibration.h"
 #include "core/DriveDecision.h"
 #include "device/BoardProtocol.h"
-#include "platform/Formats.h"
+#include "ui/AxisMembers.h"
 #include "ui/ControllerDlg.h"
 
 using namespace zenko;
 
-namespace {
-
-// The members one axis works on in a control step; azimuth comes first.
-struct AxisMembers {
-    core::AxisId axis;
-    unsigned pulseTimer;
-    double core::ControllerState::*volts;
-    double core::ControllerState::*calVolts1;
-    double core::ControllerState::*calVolts2;
-    double core::ControllerState::*calAngle1;
-    double core::ControllerState::*calAngle2;
-    double core::ControllerState::*angle;
-    double core::ControllerState::*target;
-    double core::ControllerState::*error;
-    QString core::ControllerState::*angleText;
-    QString core::ControllerState::*voltsText;
-    QString core::ControllerState::*errorText;
-    std::int32_t core::ControllerState::*drivePositive;
-    std::int32_t core::ControllerState::*driveNegative;
-    std::int32_t core::ControllerState::*outputOn;
-};
-
-using S = core::ControllerState;
-constexpr AxisMembers kAxes[] = {
-    {core::AxisAz, core::TIMER_AZ_PULSE, &S::m_dAzVolt, &S::m_dCalAzVolt1, &S::m_dCalAzVolt2,
-     &S::m_dCalAzAng1, &S::m_dCalAzAng2, &S::m_dAzAngle, &S::m_dAzTarget, &S::m_dAzError,
-     &S::m_strAzAngle, &S::m_strAzVolt, &S::m_strAzError, &S::m_nAzDrivePos, &S::m_nAzDriveNeg,
-     &S::m_nAzOutOn},
-    {core::AxisEl, core::TIMER_EL_PULSE, &S::m_dElVolt, &S::m_dCalElVolt1, &S::m_dCalElVolt2,
-     &S::m_dCalElAng1, &S::m_dCalElAng2, &S::m_dElAngle, &S::m_dElTarget, &S::m_dElError,
-     &S::m_strElAngle, &S::m_strElVolt, &S::m_strElError, &S::m_nElDrivePos, &S::m_nElDriveNeg,
-     &S::m_nElOutOn},
-};
-
-} // namespace
+using ui::AxisMembers;
+using ui::kAxes;
 
 void CControllerDlg::OnTimer(unsigned id) {
     ReadLocalSetValues();
     switch (id) {
     case core::TIMER_CONTROL:
+        if (m_tracking.enabled) {
+            OnTrackingTick();
+            break;
+        }
         m_bAdcRequested = !m_bAdcRequested;
         if (m_bAdcRequested) {
             SendAdcRequest(device::kAzAdcChannel, 0);
@@ -76,16 +46,8 @@ void CControllerDlg::RunControlStep() {
     // product wraps as the unsigned arithmetic always did.
     const auto intervalMs = static_cast<std::int32_t>(m_nControlInterval * 1000u);
     for (const AxisMembers& axis : kAxes) {
-        this->*axis.angle = core::ConvertVoltsToAngle(this->*axis.volts, this->*axis.calVolts1,
-                                                      this->*axis.calVolts2, this->*axis.calAngle1,
-                                                      this->*axis.calAngle2);
-        this->*axis.angleText = platform::FormatAngle(this->*axis.angle);
-        this->*axis.voltsText = platform::FormatVolts(this->*axis.volts);
-        this->*axis.error = this->*axis.angle - this->*axis.target;
-        this->*axis.errorText = platform::FormatAngle(this->*axis.error);
+        ui::UpdateAxisReadouts(*this, axis);
         const std::int32_t driveTime = core::ComputeDriveTime(this->*axis.error, intervalMs);
-        this->*axis.drivePositive = 0;
-        this->*axis.driveNegative = 0;
         const bool fresh = CheckAxisFeedback(axis.axis);
         if (this->*axis.outputOn == 1 && fresh) {
             const core::DriveOrder order = core::DecideDrive(this->*axis.error, driveTime);

@@ -9,6 +9,7 @@
 #include "core/ControllerState.h"
 #include "core/FeedbackGuard.h"
 #include "core/JournalText.h"
+#include "core/TrackingDrive.h"
 #include "platform/WindowTimers.h"
 #include "setvalue/PeerRegister.h"
 #include "setvalue/SetValueCodec.h"
@@ -96,6 +97,12 @@ public:
     void OnReceiveBinSetValue();
     void OnReceiveAscSetValue();
 
+    // --- ui/TrackingDrive.cpp: the tracking drive, in place of the designed law when chosen
+    void StartTracking();
+    void OnTrackingTick();
+    void OnTrackingReading(zenko::core::AxisId axis);
+    void NoteTrackingSetValues(const zenko::setvalue::SetValues& values);
+
     zenko::platform::WindowTimers& timers() { return m_timers; }
 
     // The seven sockets, the last members of the state, in its declaration order.
@@ -124,7 +131,8 @@ private:
                       const QString& creationError);
     void CloseSocket(zenko::ui::ControllerSocket& socket);
     void CloseLinkForExit();
-    void ReceiveAdcReply(zenko::ui::ControllerSocket& socket, zenko::core::AxisId axis,
+    // Reports whether a count was taken.
+    bool ReceiveAdcReply(zenko::ui::ControllerSocket& socket, zenko::core::AxisId axis,
                          double& volts);
     void AnswerSetValueRequest(zenko::ui::ControllerSocket& socket,
                                zenko::setvalue::SetValues (*parse)(QByteArrayView),
@@ -140,6 +148,7 @@ private:
     // At each control step, before the axis' drive command: false while the guard holds it off.
     bool CheckAxisFeedback(zenko::core::AxisId axis);
     void ClearFeedbackWatch();
+    void RunTrackingStep();
 
     zenko::platform::ProfileFile& m_profile;
     zenko::platform::MessageSink& m_messages;
@@ -153,4 +162,5 @@ private:
     // Azimuth, elevation.
     std::array<zenko::core::AxisFeedback, 2> m_feedback{};
     zenko::setvalue::PeerRegister m_setValuePeers;
+    zenko::core::TrackingDriveState m_tracking;
 };

@@ -90,6 +90,8 @@ bool CControllerDlg::OnInitDialog() {
     m_nFeedbackTimeout = readInt(key::FeedbackTimeout, defaults::FeedbackTimeout);
     qCInfo(platform::journalConfig).noquote()
         << core::ConfigurationText(m_profile.path(), m_nFeedbackTimeout);
+    m_tracking.enabled =
+        config::TrackingDriveOn(readInt(key::TrackingDrive, defaults::TrackingDrive));
 
     setWindowTitle(core::ControllerTitle(false, false));
     ShowState();

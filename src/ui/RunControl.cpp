@@ -96,6 +96,9 @@ void CControllerDlg::OnStart() {
     m_bAdcRequested = true;
     m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
     StartFeedbackWatch();
+    if (m_tracking.enabled) {
+        StartTracking();
+    }
     m_bRunning = true;
     EnableButtonsForLink(true);
     qCInfo(platform::journalLink).noquote()

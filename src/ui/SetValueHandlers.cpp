@@ -23,6 +23,9 @@ void CControllerDlg::AnswerSetValueRequest(ui::ControllerSocket& socket,
     if (values.elevation) {
         m_dRemoteSetEl = *values.elevation;
     }
+    if (m_tracking.enabled) {
+        NoteTrackingSetValues(values);
+    }
     m_strRemoteSetAz = platform::FormatAngle(m_dRemoteSetAz);
     m_strRemoteSetEl = platform::FormatAngle(m_dRemoteSetEl);
     SelectTarget(m_nSelector);

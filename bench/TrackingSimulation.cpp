@@ -1,0 +1,346 @@
+// The tracking drive's rules and the designed law against the simulated rotator, in virtual
+// time: a quick, repeatable what-if for tuning, not a measurement of the program. The target
+// comes once a second as a tracking program would send it; the antenna is read through the
+// board's 10-bit ADC with the rotator's noise.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/AngleCalibration.h"
+#include "core/DriveDecision.h"
+#include "core/TrackingAxis.h"
+#include "core/TrackingRate.h"
+#include "device/BoardProtocol.h"
+#include "picnic-sim/RotatorModel.h"
+
+using namespace zenko;
+
+namespace {
+
+constexpr double kEarthRadiusKm = 6371.0;
+constexpr double kEarthMu = 398600.4418;
+constexpr double kDegree = std::numbers::pi / 180.0;
+constexpr double kTickSeconds = 0.001;
+// The pass's culmination lies at this azimuth, so that the pass stays within the default
+// calibration's 0..200 deg.
+constexpr double kCulminationAzimuth = 100.0;
+constexpr double kAcquisitionSeconds = 10.0;
+
+struct Options {
+    double maxElevation = 60.0;
+    double altitudeKm = 420.0;
+    double seconds = 75.0;
+    int interval = 1;
+    bool tracking = true;
+    unsigned seed = 1;
+    // The target stays where the pass begins, to show how an axis holds it.
+    bool still = false;
+    // The antenna starts this far before the pass, so that the first drives teach the axes.
+    double parkOffset = 0.0;
+};
+
+struct Direction {
+    double azimuth = 0;
+    double elevation = 0;
+};
+
+// A circular orbit over a still earth, seen from its surface; the orbit's plane passes the
+// observer's zenith at the angle that gives the wanted maximum elevation.
+class Pass {
+public:
+    explicit Pass(const Options& options)
+        : m_orbit(kEarthRadiusKm + options.altitudeKm),
+          m_rate(std::sqrt(kEarthMu / (m_orbit * m_orbit * m_orbit))) {
+        double low = 0.0;
+        double high = std::acos(kEarthRadiusKm / m_orbit);
+        for (int i = 0; i < 100; ++i) {
+            m_offset = (low + high) / 2;
+            (culmination().elevation > options.maxElevation ? low : high) = m_offset;
+        }
+    }
+    // Seconds from culmination.
+    Direction at(double seconds) const {
+        const double angle = m_rate * seconds;
+        const double up = m_orbit * std::cos(m_offset) * std::cos(angle) - kEarthRadiusKm;
+        const double east = m_orbit * std::sin(angle);
+        const double north = m_orbit * std::sin(m_offset) * std::cos(angle);
+        const double range = std::sqrt(up * up + east * east + north * north);
+        return {kCulminationAzimuth + std::atan2(east, north) / kDegree,
+                std::asin(up / range) / kDegree};
+    }
+
+private:
+    Direction culmination() const { return at(0.0); }
+    double m_orbit;
+    double m_rate;
+    double m_offset = 0;
+};
+
+double Separation(const Direction& a, const Direction& b) {
+    const double cosine = std::sin(a.elevation * kDegree) * std::sin(b.elevation * kDegree) +
+                          std::cos(a.elevation * kDegree) * std::cos(b.elevation * kDegree) *
+                              std::cos((a.azimuth - b.azimuth) * kDegree);
+    return std::acos(std::clamp(cosine, -1.0, 1.0)) / kDegree;
+}
+
+struct Figures {
+    std::vector<double> separation;
+    std::vector<double> azimuthError;
+    std::vector<double> elevationError;
+    int azimuthChanges = 0;
+    int elevationChanges = 0;
+    double minutes = 0;
+};
+
+double Quantile(std::vector<double> values, double q) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(q * static_cast<double>(values.size() - 1))];
+}
+
+void Print(const char* name, const Figures& figures) {
+    const auto row = [](const char* what, const std::vector<double>& values) {
+        std::printf("    %-10s median %5.2f  p95 %5.2f  max %5.2f deg\n", what,
+                    Quantile(values, 0.5), Quantile(values, 0.95), Quantile(values, 1.0));
+    };
+    std::printf("%s\n", name);
+    row("pointing", figures.separation);
+    row("azimuth", figures.azimuthError);
+    row("elevation", figures.elevationError);
+    std::printf("    relay changes per minute: azimuth %.0f, elevation %.0f\n",
+                figures.azimuthChanges / figures.minutes,
+                figures.elevationChanges / figures.minutes);
+}
+
+struct AxisSetup {
+    picnic::Axis axis;
+    double speed;
+    double volts2;
+    double angle2;
+};
+constexpr AxisSetup kAxisSetups[] = {{picnic::Axis::Azimuth, 6.0, 4.5, 180.0},
+                                     {picnic::Axis::Elevation, 2.7, 4.5, 90.0}};
+
+int RelayState(std::uint8_t relays, picnic::Axis axis) {
+    return (relays & picnic::IncreaseBit(axis)) != 0   ? 1
+           : (relays & picnic::DecreaseBit(axis)) != 0 ? -1
+                                                       : 0;
+}
+
+// The controller's view of the two axes and its pulse timers, driven by whichever law is chosen.
+class Controller {
+public:
+    Controller(const Options& options, picnic::RotatorModel& model)
+        : m_options(options), m_model(model) {}
+
+    void tick(double now, double start) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            if (m_pulseEnd[i] && *m_pulseEnd[i] <= now) {
+                m_pulseEnd[i].reset();
+                setRelays(i, 0);
+            }
+        }
+        const double sinceStart = now - start;
+        const double period = m_options.tracking ? std::clamp(m_options.interval * 0.25, 0.1, 0.5)
+                                                 : m_options.interval * 0.5;
+        if (sinceStart < m_ticks * period) {
+            return;
+        }
+        ++m_ticks;
+        if (m_options.tracking) {
+            read(now);
+            for (std::size_t i = 0; i < 2; ++i) {
+                const auto last = m_rates[i].last();
+                const double rate = m_rates[i].rate();
+                const double target = PredictTarget(*last, rate, now);
+                const core::TrackingOrder order =
+                    m_tracking[i].step({now, m_angle[i]}, target, rate, period);
+                setRelays(i, order.direction);
+                m_pulseEnd[i].reset();
+                if (order.offAfterSeconds) {
+                    m_pulseEnd[i] = now + std::round(*order.offAfterSeconds * 1000) / 1000;
+                }
+            }
+        } else if (m_ticks % 2 == 1) {
+            read(now);
+        } else {
+            for (std::size_t i = 0; i < 2; ++i) {
+                const double error = m_angle[i] - m_target[i];
+                const core::DriveOrder order = core::DecideDrive(
+                    error, core::ComputeDriveTime(error, m_options.interval * 1000));
+                setRelays(i, order.increaseOn ? 1 : order.decreaseOn ? -1 : 0);
+                m_pulseEnd[i].reset();
+                if (order.pulseMs) {
+                    m_pulseEnd[i] = now + std::max(*order.pulseMs, 10) / 1000.0;
+                }
+            }
+        }
+    }
+
+    void setValue(double now, const Direction& target) {
+        m_target = {std::round(target.azimuth * 100) / 100,
+                    std::round(target.elevation * 100) / 100};
+        for (std::size_t i = 0; i < 2; ++i) {
+            m_rates[i].add(now, m_target[i]);
+        }
+    }
+
+private:
+    void read(double now) {
+        m_model.advanceTo(std::chrono::nanoseconds(static_cast<std::int64_t>(now * 1e9)));
+        for (std::size_t i = 0; i < 2; ++i) {
+            const AxisSetup& setup = kAxisSetups[i];
+            const double volts =
+                device::CountToVolts(static_cast<std::int16_t>(m_model.readCount(setup.axis)));
+            m_angle[i] = core::ConvertVoltsToAngle(volts, 0.0, setup.volts2, 0.0, setup.angle2);
+        }
+    }
+
+    void setRelays(std::size_t i, int direction) {
+        const picnic::Axis axis = kAxisSetups[i].axis;
+        const std::uint8_t bits = picnic::IncreaseBit(axis) | picnic::DecreaseBit(axis);
+        const std::uint8_t value = direction > 0   ? picnic::IncreaseBit(axis)
+                                   : direction < 0 ? picnic::DecreaseBit(axis)
+                                                   : 0;
+        m_model.setRelayByte(static_cast<std::uint8_t>((m_model.relayByte() & ~bits) | value));
+    }
+
+    const Options& m_options;
+    picnic::RotatorModel& m_model;
+    long m_ticks = 0;
+    double m_angle[2] = {};
+    std::array<double, 2> m_target{};
+    std::optional<double> m_pulseEnd[2];
+    core::TargetRateEstimator m_rates[2];
+    core::TrackingAxis m_tracking[2];
+};
+
+Figures RunController(const Options& options, const Pass& pass) {
+    const double start = -options.seconds / 2;
+    const Direction first = pass.at(start);
+    picnic::RotatorParameters parameters;
+    parameters.noiseSeed = options.seed;
+    for (const AxisSetup& setup : kAxisSetups) {
+        picnic::AxisParameters& axis = parameters.axis(setup.axis);
+        axis.speed = setup.speed;
+        axis.runUpSeconds = 0.15;
+        axis.coastSeconds = 0.15;
+        axis.noiseDegrees = 0.2;
+    }
+    parameters.azimuth.startAngle = first.azimuth - options.parkOffset;
+    parameters.elevation.startAngle = first.elevation - options.parkOffset / 2;
+    picnic::RotatorModel model(parameters,
+                               std::chrono::nanoseconds(static_cast<std::int64_t>(start * 1e9)));
+    Controller controller(options, model);
+    Figures figures;
+    std::uint8_t relays = 0;
+    // The set values arrive at their own phase against the control steps.
+    double nextSetValue = start + 0.37;
+    controller.setValue(start, first);
+    for (double now = start; now < start + options.seconds; now += kTickSeconds) {
+        if (now >= nextSetValue) {
+            controller.setValue(now, options.still ? first : pass.at(now));
+            nextSetValue += 1.0;
+        }
+        controller.tick(now, start);
+        model.advanceTo(std::chrono::nanoseconds(static_cast<std::int64_t>(now * 1e9)));
+        for (const AxisSetup& setup : kAxisSetups) {
+            if (RelayState(relays, setup.axis) != RelayState(model.relayByte(), setup.axis)) {
+                int& changes = setup.axis == picnic::Axis::Azimuth ? figures.azimuthChanges
+                                                                   : figures.elevationChanges;
+                changes += std::abs(RelayState(relays, setup.axis)) +
+                           std::abs(RelayState(model.relayByte(), setup.axis));
+            }
+        }
+        relays = model.relayByte();
+        if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
+            const Direction satellite = options.still ? first : pass.at(now);
+            const Direction antenna{model.angle(picnic::Axis::Azimuth),
+                                    model.angle(picnic::Axis::Elevation)};
+            figures.separation.push_back(Separation(satellite, antenna));
+            figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
+            figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
+        }
+    }
+    figures.minutes = options.seconds / 60.0;
+    return figures;
+}
+
+// Bang-bang at the rotator's speed on the true target: on at the dead band's edge, off on target.
+Figures RunIdealFollower(const Options& options, const Pass& pass) {
+    const double start = -options.seconds / 2;
+    Figures figures;
+    Direction antenna = pass.at(start);
+    int moving[2] = {};
+    for (double now = start; now < start + options.seconds; now += kTickSeconds) {
+        const Direction satellite = pass.at(now);
+        double* angles[2] = {&antenna.azimuth, &antenna.elevation};
+        const double targets[2] = {satellite.azimuth, satellite.elevation};
+        for (std::size_t i = 0; i < 2; ++i) {
+            const double error = *angles[i] - targets[i];
+            int wanted = moving[i];
+            if (moving[i] == 0 && std::fabs(error) >= core::kDeadBand) {
+                wanted = error < 0 ? 1 : -1;
+            } else if (moving[i] != 0 && moving[i] * error >= 0) {
+                wanted = 0;
+            }
+            if (wanted != moving[i]) {
+                (i == 0 ? figures.azimuthChanges : figures.elevationChanges) +=
+                    std::abs(wanted) + std::abs(moving[i]);
+                moving[i] = wanted;
+            }
+            *angles[i] += moving[i] * kAxisSetups[i].speed * kTickSeconds;
+        }
+        if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
+            figures.separation.push_back(Separation(satellite, antenna));
+            figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
+            figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
+        }
+    }
+    figures.minutes = options.seconds / 60.0;
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string_view name = argv[i];
+        const char* value = argv[i + 1];
+        if (name == "--interval") {
+            options.interval = std::max(1, std::atoi(value));
+        } else if (name == "--law") {
+            options.tracking = std::string_view(value) != "designed";
+        } else if (name == "--max-elevation") {
+            options.maxElevation = std::atof(value);
+        } else if (name == "--still") {
+            options.still = std::atoi(value) != 0;
+        } else if (name == "--park") {
+            options.parkOffset = std::atof(value);
+        } else if (name == "--seed") {
+            options.seed = static_cast<unsigned>(std::atoi(value));
+        } else {
+            std::fprintf(stderr,
+                         "usage: tracking_simulation [--interval S] [--law tracking|designed] "
+                         "[--max-elevation DEG] [--seed N] [--still 0|1] [--park DEG]\n");
+            return 2;
+        }
+    }
+    const Pass pass(options);
+    std::printf("pass: max elevation %.0f deg, %.0f s around culmination, interval %d s, "
+                "after the first %.0f s\n",
+                options.maxElevation, options.seconds, options.interval, kAcquisitionSeconds);
+    Print(options.tracking ? "tracking drive" : "designed law", RunController(options, pass));
+    Print("ideal follower", RunIdealFollower(options, pass));
+    return 0;
+}
