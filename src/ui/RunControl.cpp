@@ -115,6 +115,9 @@ void CControllerDlg::OnStop() {
 }
 
 void CControllerDlg::StopLink(core::LinkStopCause cause, int signalNumber) {
+    // The steps run whether or not the link runs, as they always did; only a running link's end
+    // is news for the journal.
+    const bool wasRunning = m_bRunning;
     for (unsigned id : {core::TIMER_CONTROL, core::TIMER_AZ_PULSE, core::TIMER_EL_PULSE}) {
         m_timers.killTimer(id);
     }
@@ -128,7 +131,9 @@ void CControllerDlg::StopLink(core::LinkStopCause cause, int signalNumber) {
     m_bRunning = false;
     EnableButtonsForLink(false);
     ClearFeedbackWatch();
-    qCInfo(platform::journalLink).noquote() << core::LinkStoppedText(cause, signalNumber);
+    if (wasRunning) {
+        qCInfo(platform::journalLink).noquote() << core::LinkStoppedText(cause, signalNumber);
+    }
 }
 
 void CControllerDlg::CloseLinkForExit() {
