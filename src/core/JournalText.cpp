@@ -1,8 +1,7 @@
 #include "core/JournalText.h"
 
-#include <csignal>
-
 #include "platform/Journal.h"
+#include "platform/TerminationSignals.h"
 
 namespace zenko::core {
 
@@ -12,19 +11,6 @@ QString ServiceText(const char* service, std::int16_t port) {
     const QString name = QString::fromLatin1(service);
     return port > 0 ? name + QStringLiteral(" set values on port ") + QString::number(port)
                     : name + QStringLiteral(" set values off");
-}
-
-QString SignalName(int signalNumber) {
-    switch (signalNumber) {
-    case SIGTERM:
-        return QStringLiteral("SIGTERM");
-    case SIGINT:
-        return QStringLiteral("SIGINT");
-    case SIGHUP:
-        return QStringLiteral("SIGHUP");
-    default:
-        return QStringLiteral("a termination request");
-    }
 }
 
 QString AxisName(AxisId axis) {
@@ -55,11 +41,13 @@ QString LinkStoppedText(LinkStopCause cause, int signalNumber) {
     case LinkStopCause::Signal:
         break;
     }
-    return QStringLiteral("link stopped by ") + SignalName(signalNumber);
+    return QStringLiteral("link stopped by ") +
+           QLatin1String(platform::TerminationSignalName(signalNumber));
 }
 
 QString EndingOnSignalText(int signalNumber) {
-    return QStringLiteral("ending on ") + SignalName(signalNumber) +
+    return QStringLiteral("ending on ") +
+           QLatin1String(platform::TerminationSignalName(signalNumber)) +
            QStringLiteral(", link not running");
 }
 

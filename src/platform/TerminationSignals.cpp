@@ -67,4 +67,17 @@ void TerminationSignals::drain() {
     }
 }
 
+const char* TerminationSignalName(int signalNumber) {
+    switch (signalNumber) {
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGINT:
+        return "SIGINT";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
+
 } // namespace zenko::platform

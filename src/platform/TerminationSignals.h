@@ -26,4 +26,8 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
+// "SIGTERM", "SIGINT" or "SIGHUP", in English whatever the user's language (strsignal() would
+// follow it), for the journals; "a signal" for any other number.
+const char* TerminationSignalName(int signalNumber);
+
 } // namespace zenko::platform

@@ -1,4 +1,3 @@
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -22,17 +21,6 @@ using zenko::tools::PrintLine;
 namespace {
 
 constexpr char kTool[] = "picnic-sim";
-
-const char* SignalName(int signalNumber) {
-    switch (signalNumber) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-    default:
-        return "SIGHUP";
-    }
-}
 
 } // namespace
 
@@ -62,7 +50,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(&terminationSignals, &zenko::platform::TerminationSignals::received,
                      application.get(), [&windowClosed](int signalNumber) {
                          PrintLine(stdout, QLatin1String("picnic-sim: stopped by ") +
-                                               QLatin1String(SignalName(signalNumber)));
+                                               QLatin1String(zenko::platform::TerminationSignalName(
+                                                   signalNumber)));
                          QObject::disconnect(windowClosed);
                          QCoreApplication::quit();
                      });

@@ -1,4 +1,3 @@
-#include <csignal>
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -22,20 +21,6 @@ QString Endpoint(const QHostAddress& address, std::uint16_t port) {
            zenko::platform::FormatInteger(port);
 }
 
-// strsignal() would follow the user's language; the journal is English.
-const char* SignalName(int signalNumber) {
-    switch (signalNumber) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "a signal";
-    }
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -56,7 +41,8 @@ int main(int argc, char* argv[]) {
     zenko::platform::TerminationSignals termination;
     QObject::connect(&termination, &zenko::platform::TerminationSignals::received, &application,
                      [](int signalNumber) {
-                         qCInfo(lcRotctld, "exiting on %s", SignalName(signalNumber));
+                         qCInfo(lcRotctld, "exiting on %s",
+                                zenko::platform::TerminationSignalName(signalNumber));
                          QCoreApplication::quit();
                      });
     zenko::tools::PrintLine(
