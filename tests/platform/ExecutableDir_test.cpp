@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "support/CaseNames.h"
+
 namespace zenko::platform {
 namespace {
 
@@ -57,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BaseNameCase{".hidden", ".hidden"}, BaseNameCase{"zenko.", "zenko"},
                       BaseNameCase{"", ""}, BaseNameCase{"/opt/v1.2/zenko", "zenko"},
                       BaseNameCase{"/opt/v1.2/zenko.bin", "zenko"},
-                      BaseNameCase{"/opt/bin/.zenko", ".zenko"}, BaseNameCase{"全天.exe", "全天"}));
+                      BaseNameCase{"/opt/bin/.zenko", ".zenko"}, BaseNameCase{"全天.exe", "全天"}),
+    [](const ::testing::TestParamInfo<BaseNameCase>& info) {
+        return test::CaseName(info.index, info.param.fileName);
+    });
 
 class ResolveExecutablePathTest : public ::testing::Test {
 protected:

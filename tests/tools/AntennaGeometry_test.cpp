@@ -2,15 +2,26 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "support/CaseNames.h"
 
 namespace zenko::picnic {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// Cases named by the degrees they turn to.
+template <typename Case> std::string DegreesName(const testing::TestParamInfo<Case>& info) {
+    std::ostringstream degrees;
+    degrees << info.param.degrees;
+    return test::CaseName(info.index, degrees.str());
+}
 
 struct WrapCase {
     double degrees;
@@ -33,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(AntennaGeometry, WrapDegreesTest,
                                          WrapCase{-450.0, 270.0},
                                          // Would come back as 360 itself without care.
                                          WrapCase{-1e-14, 0.0}, WrapCase{kNaN, 0.0},
-                                         WrapCase{kInfinity, 0.0}, WrapCase{-kInfinity, 0.0}));
+                                         WrapCase{kInfinity, 0.0}, WrapCase{-kInfinity, 0.0}),
+                         DegreesName<WrapCase>);
 
 TEST(AntennaGeometry, ElevationIsClampedToTheDial) {
     const struct {
@@ -69,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NeedleCase{180.0, 100.0, 60.0}, NeedleCase{270.0, 90.0, 50.0},
                     NeedleCase{45.0, 100.0 + 5.0 * std::sqrt(2.0), 50.0 - 5.0 * std::sqrt(2.0)},
                     NeedleCase{450.0, 110.0, 50.0}, NeedleCase{-90.0, 90.0, 50.0},
-                    NeedleCase{kNaN, 100.0, 40.0}));
+                    NeedleCase{kNaN, 100.0, 40.0}),
+    DegreesName<NeedleCase>);
 
 class ElevationNeedleTest : public testing::TestWithParam<NeedleCase> {};
 
@@ -87,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(AntennaGeometry, ElevationNeedleTest,
                                          NeedleCase{30.0, 100.0 + 5.0 * std::sqrt(3.0), 45.0},
                                          NeedleCase{135.0, 100.0, 40.0},
                                          NeedleCase{-20.0, 110.0, 50.0},
-                                         NeedleCase{kNaN, 110.0, 50.0}));
+                                         NeedleCase{kNaN, 110.0, 50.0}),
+                         DegreesName<NeedleCase>);
 
 TEST(AntennaGeometry, ReadoutsShowTheValueAsItIs) {
     const struct {
