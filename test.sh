@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: once as built, once under a
-# comma-decimal locale, and once more built with the address and undefined-behaviour sanitizers.
+# Installs what is missing, builds, and runs the test suite: once as built, once more the tests
+# that parse, format or read files under a comma-decimal locale, and once in the fuzzing build,
+# which has the address and undefined-behaviour sanitizers throughout. scripts/run-fuzz.sh then
+# finds that build ready.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 
-scripts/install-deps.sh
+scripts/install-deps.sh clang libclang-rt-14-dev
 
 # A German locale of our own, so the suite proves it does not depend on the user's locale,
 # without touching the system's locale settings.
@@ -18,10 +20,13 @@ fi
 scripts/build.sh build
 echo "== Test suite"
 ctest --test-dir build --output-on-failure -j2
-echo "== Test suite under LC_ALL=de_DE.UTF-8"
-LOCPATH="$locales" LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure -j2
+echo "== Tests that parse, format or read files, under LC_ALL=de_DE.UTF-8"
+LOCPATH="$locales" LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 \
+    ctest --test-dir build --output-on-failure -j2 -L locale
 
-scripts/build.sh build-sanitize -DZENKO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh "${ZENKO_FUZZ_BUILD:-$root/build-fuzz}" -DCMAKE_CXX_COMPILER=clang++ -DZENKO_FUZZ=ON
+# The soak test ran its full length in the first pass; here it runs long enough to cycle through
+# every kind of traffic under the sanitizers.
 echo "== Test suite with sanitizers"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-sanitize --output-on-failure -j2
+ZENKO_SOAK_SECONDS=5 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "${ZENKO_FUZZ_BUILD:-$root/build-fuzz}" --output-on-failure -j2
