@@ -1,5 +1,6 @@
 #include "platform/ExecutableDir.h"
 
+#include <ostream>
 #include <string>
 
 #include <unistd.h>
@@ -43,6 +44,10 @@ struct BaseNameCase {
     const char* fileName;
     const char* expected;
 };
+
+void PrintTo(const BaseNameCase& c, std::ostream* out) {
+    *out << '"' << c.fileName << "\" -> \"" << c.expected << '"';
+}
 
 class BaseNameWithoutExtensionTest : public ::testing::TestWithParam<BaseNameCase> {};
 

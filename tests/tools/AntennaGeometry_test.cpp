@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ struct WrapCase {
     double degrees;
     double expected;
 };
+
+void PrintTo(const WrapCase& c, std::ostream* out) {
+    *out << c.degrees << " -> " << c.expected;
+}
 
 class WrapDegreesTest : public testing::TestWithParam<WrapCase> {};
 
@@ -65,6 +70,10 @@ struct NeedleCase {
     double x;
     double y;
 };
+
+void PrintTo(const NeedleCase& c, std::ostream* out) {
+    *out << c.degrees << " -> (" << c.x << ", " << c.y << ")";
+}
 
 class AzimuthNeedleTest : public testing::TestWithParam<NeedleCase> {};
 
