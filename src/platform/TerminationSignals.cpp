@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QtGlobal>
 
 namespace zenko::platform {
 
@@ -29,6 +30,12 @@ extern "C" void WriteSignalToPipe(int signalNumber) {
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+    // A second owner would take the handler's descriptor from the first, and its end would close
+    // the pipe the first still listens on.
+    if (g_signalPipeWrite != -1) {
+        qWarning("termination signals are already delivered to another listener");
+        return;
+    }
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;

@@ -8,7 +8,8 @@ namespace zenko::platform {
 
 // SIGTERM, SIGINT and SIGHUP delivered as a Qt signal on the user-interface thread, so that the
 // program can switch the relays off before it ends. The handler only writes to a pipe; the
-// work happens in the event loop. One instance per process.
+// work happens in the event loop. The handler can only reach process-wide state, so one instance
+// at a time owns the pipe: another made while it lives listens to nothing and says so.
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
@@ -16,6 +17,9 @@ public:
     ~TerminationSignals() override;
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // False when another instance owned the pipe already, or the pipe could not be made.
+    bool isListening() const { return m_notifier != nullptr; }
 
 signals:
     void received(int signalNumber);

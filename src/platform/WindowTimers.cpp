@@ -14,15 +14,13 @@ int WindowTimers::ClampPeriod(std::int64_t periodMs) {
 WindowTimers::WindowTimers(Handler handler, QObject* parent)
     : QObject(parent), m_handler(std::move(handler)) {}
 
-WindowTimers::~WindowTimers() = default;
-
 void WindowTimers::setTimer(unsigned id, std::int64_t periodMs) {
-    std::unique_ptr<QTimer>& timer = m_timers[id];
-    if (!timer) {
-        timer = std::make_unique<QTimer>(this);
+    QTimer*& timer = m_timers[id];
+    if (timer == nullptr) {
+        timer = new QTimer(this);
         // A coarse timer may fire up to 5 % early or late, which a relay pulse cannot afford.
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer.get(), &QTimer::timeout, this, [this, id] { m_handler(id); });
+        connect(timer, &QTimer::timeout, this, [this, id] { m_handler(id); });
     }
     timer->start(ClampPeriod(periodMs));
 }

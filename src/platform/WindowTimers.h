@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 
 #include <QObject>
 
@@ -28,7 +27,6 @@ public:
     static int ClampPeriod(std::int64_t periodMs);
 
     explicit WindowTimers(Handler handler, QObject* parent = nullptr);
-    ~WindowTimers() override;
 
     // Starts `id`, or restarts it from now if it is running, with the clamped period.
     void setTimer(unsigned id, std::int64_t periodMs);
@@ -41,7 +39,8 @@ public:
 
 private:
     Handler m_handler;
-    std::map<unsigned, std::unique_ptr<QTimer>> m_timers;
+    // Children of this object, which alone owns them; the map only finds them by id.
+    std::map<unsigned, QTimer*> m_timers;
 };
 
 } // namespace zenko::platform

@@ -20,12 +20,12 @@ constexpr std::array<ControlSpec, 10> kPoint1Controls{{
     {kIdCancel, K::PushButton, "ｷｬﾝｾﾙ", 278, 7, 33, 14},
     {kNoId, K::Label, "方位角－１（度）", 13, 43, 56, 13},
     {kNoId, K::Label, "仰角－１（度）", 13, 71, 56, 13},
-    {1033, K::Edit, "", 80, 44, 47, 12, "方位角－１（度）"},
-    {1034, K::Edit, "", 80, 71, 47, 12, "仰角－１（度）"},
+    {ctl::Cal1AzAngle, K::Edit, "", 80, 44, 47, 12, "方位角－１（度）"},
+    {ctl::Cal1ElAngle, K::Edit, "", 80, 71, 47, 12, "仰角－１（度）"},
     {kNoId, K::Label, "方位角電圧－１（V)", 144, 43, 71, 13},
     {kNoId, K::Label, "仰角電圧－１（V)", 144, 71, 71, 13},
-    {1035, K::Edit, "", 222, 43, 51, 12, "方位角電圧－１（V)"},
-    {1036, K::Edit, "", 222, 71, 51, 13, "仰角電圧－１（V)"},
+    {ctl::Cal1AzVolt, K::Edit, "", 222, 43, 51, 12, "方位角電圧－１（V)"},
+    {ctl::Cal1ElVolt, K::Edit, "", 222, 71, 51, 13, "仰角電圧－１（V)"},
 }};
 
 constexpr std::array<ControlSpec, 10> kPoint2Controls{{
@@ -33,19 +33,18 @@ constexpr std::array<ControlSpec, 10> kPoint2Controls{{
     {kIdCancel, K::PushButton, "ｷｬﾝｾﾙ", 274, 7, 39, 14},
     {kNoId, K::Label, "方位角－２（度）", 17, 38, 53, 13},
     {kNoId, K::Label, "仰角－２（度）", 17, 71, 53, 11},
-    {1039, K::Edit, "", 79, 38, 57, 13, "方位角－２（度）"},
-    {1040, K::Edit, "", 79, 70, 57, 12, "仰角－２（度）"},
+    {ctl::Cal2AzAngle, K::Edit, "", 79, 38, 57, 13, "方位角－２（度）"},
+    {ctl::Cal2ElAngle, K::Edit, "", 79, 70, 57, 12, "仰角－２（度）"},
     {kNoId, K::Label, "方位角電圧－２（V)", 154, 38, 80, 13},
     {kNoId, K::Label, "仰角電圧－２（V)", 154, 71, 72, 11},
-    {1041, K::Edit, "", 231, 38, 58, 13, "方位角電圧－２（V)"},
-    {1042, K::Edit, "", 234, 70, 59, 12, "仰角電圧－２（V)"},
+    {ctl::Cal2AzVolt, K::Edit, "", 231, 38, 58, 13, "方位角電圧－２（V)"},
+    {ctl::Cal2ElVolt, K::Edit, "", 234, 70, 59, 12, "仰角電圧－２（V)"},
 }};
 
 constexpr DialogTemplate kPoint1{132, "校正-１", 322, 100, kPoint1Controls};
 constexpr DialogTemplate kPoint2{133, "校正-２", 320, 103, kPoint2Controls};
 
-// The four edits of a template, in the roles azimuth angle, elevation angle, azimuth voltage,
-// elevation voltage.
+// The four edits of a template in creation order, which is the order of their roles.
 std::array<int, 4> EditIds(const DialogTemplate& dialog) {
     std::array<int, 4> ids{};
     std::size_t next = 0;
@@ -68,7 +67,8 @@ const DialogTemplate& CalPoint2Template() {
 
 CalibrationPointDialog::CalibrationPointDialog(int point, const DialogTemplate& dialog,
                                                QWidget* parent)
-    : QDialog(parent), m_point(point), m_controls(BuildModalDialog(this, dialog)) {}
+    : QDialog(parent), m_point(point), m_controls(BuildModalDialog(this, dialog)),
+      m_editIds(EditIds(dialog)) {}
 
 void CalibrationPointDialog::showEvent(QShowEvent* event) {
     if (!m_prefilled) {
@@ -88,20 +88,18 @@ void CalibrationPointDialog::Prefill() {
     m_strElAngle = platform::FormatAngle(first ? owner.m_dCalElAng1 : owner.m_dCalElAng2);
     m_strAzVolt = platform::FormatVolts(first ? owner.m_dCalAzVolt1 : owner.m_dCalAzVolt2);
     m_strElVolt = platform::FormatVolts(first ? owner.m_dCalElVolt1 : owner.m_dCalElVolt2);
-    const auto ids = EditIds(m_point == 1 ? kPoint1 : kPoint2);
     const QString* texts[] = {&m_strAzAngle, &m_strElAngle, &m_strAzVolt, &m_strElVolt};
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        m_controls.get<QLineEdit>(ids[i])->setText(*texts[i]);
+    for (std::size_t i = 0; i < m_editIds.size(); ++i) {
+        m_controls.get<QLineEdit>(m_editIds[i])->setText(*texts[i]);
     }
     // The first tab stop, as the platform always placed it.
     m_controls.find(kIdOk)->setFocus();
 }
 
 void CalibrationPointDialog::accept() {
-    const auto ids = EditIds(m_point == 1 ? kPoint1 : kPoint2);
     QString* texts[] = {&m_strAzAngle, &m_strElAngle, &m_strAzVolt, &m_strElVolt};
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        *texts[i] = m_controls.get<QLineEdit>(ids[i])->text();
+    for (std::size_t i = 0; i < m_editIds.size(); ++i) {
+        *texts[i] = m_controls.get<QLineEdit>(m_editIds[i])->text();
     }
     QDialog::accept();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QDialog>
 #include <QString>
 
@@ -8,6 +10,18 @@
 class CControllerDlg;
 
 namespace zenko::ui {
+
+// Control ids of the two calibration dialogs.
+namespace ctl {
+inline constexpr int Cal1AzAngle = 1033;
+inline constexpr int Cal1ElAngle = 1034;
+inline constexpr int Cal1AzVolt = 1035;
+inline constexpr int Cal1ElVolt = 1036;
+inline constexpr int Cal2AzAngle = 1039;
+inline constexpr int Cal2ElAngle = 1040;
+inline constexpr int Cal2AzVolt = 1041;
+inline constexpr int Cal2ElVolt = 1042;
+} // namespace ctl
 
 // Shows the stored calibration point and hands the four texts, as typed, back on OK. The
 // dialog itself refuses nothing: the update rule checks the point after it has closed.
@@ -37,6 +51,9 @@ private:
 
     int m_point;
     BuiltControls m_controls;
+    // The template's four edits, in the roles azimuth angle, elevation angle, azimuth voltage,
+    // elevation voltage.
+    std::array<int, 4> m_editIds;
     bool m_prefilled = false;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/Numbers.h"
 #include "platform/ProfileFile.h"
 #include "ui/ControllerDlg.h"
+#include "ui/ProfileMessages.h"
 
 using namespace zenko;
 
@@ -54,6 +55,6 @@ void CControllerDlg::ApplyCalibrationPoint(int point, const QString& azAngle,
         saved = m_profile.writeString(config::kSection, name, text) && saved;
     }
     if (!saved) {
-        m_messages.show(this, QStringLiteral("Configuration file write error !"));
+        m_messages.show(this, ui::kProfileWriteError);
     }
 }

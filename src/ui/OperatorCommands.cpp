@@ -5,20 +5,17 @@
 #include "ui/AboutDlg.h"
 #include "ui/CalibrationDialogs.h"
 #include "ui/ControllerDlg.h"
+#include "ui/ProfileMessages.h"
 #include "ui/SettingsDlg.h"
 #include "ui/WindowMenu.h"
 
 using namespace zenko;
 
-namespace {
-const QString kWriteError = QStringLiteral("Configuration file write error !");
-} // namespace
-
 // The dialog works on the file alone; what it saves takes effect at the next start.
 void CControllerDlg::OnSettingsCommand() {
     ui::CSettingsDlg dialog(m_profile, m_messages, this);
     if (dialog.exec() == QDialog::Accepted && !ui::SaveSettings(m_profile, dialog.values())) {
-        m_messages.show(this, kWriteError);
+        m_messages.show(this, ui::kProfileWriteError);
     }
 }
 

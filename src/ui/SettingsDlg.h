@@ -14,6 +14,25 @@ class ProfileFile;
 
 namespace zenko::ui {
 
+// Control ids of the settings dialog.
+namespace ctl {
+inline constexpr int SettingsBinPort = 1045;
+inline constexpr int SettingsPicnicIp1 = 1048;
+inline constexpr int SettingsPicnicIp2 = 1050;
+inline constexpr int SettingsPicnicIp3 = 1051;
+inline constexpr int SettingsPicnicPort = 1052;
+inline constexpr int SettingsControlInterval = 1053;
+inline constexpr int SettingsLocalAz = 1054;
+inline constexpr int SettingsLocalEl = 1055;
+inline constexpr int SettingsSelector = 1056;
+inline constexpr int SettingsAzOut = 1057;
+inline constexpr int SettingsElOut = 1058;
+inline constexpr int SettingsPreset1Az = 1064;
+inline constexpr int SettingsPreset1El = 1065;
+inline constexpr int SettingsPreset1Text = 1067;
+inline constexpr int SettingsAscPort = 1072;
+} // namespace ctl
+
 // The fifteen settings as the settings dialog holds them: its own types, its own defaults, and
 // the output flags as read (2 stays 2).
 struct SettingsValues {

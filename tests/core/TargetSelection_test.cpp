@@ -97,14 +97,3 @@ TEST(TakeCurrentAnglesAsRemote, CopiesTheAnglesAndFormatsTheReadouts) {
         EXPECT_EQ(state.m_strRemoteSetEl.toStdString(), c.elText);
     }
 }
-
-TEST(ControllerState, StartsAsDesigned) {
-    const ControllerState state;
-    EXPECT_EQ(state.m_strRemoteSetAz, QStringLiteral("0.00"));
-    EXPECT_EQ(state.m_strRemoteSetEl, QStringLiteral("0.00"));
-    EXPECT_TRUE(state.m_strAzAngle.isEmpty());
-    EXPECT_EQ(state.m_nSelector, 0);
-    EXPECT_FALSE(state.m_bRunning);
-    EXPECT_FALSE(state.m_bAdcRequested);
-    EXPECT_EQ(state.m_addrPicnic, Ipv4SocketAddress{});
-}

@@ -33,6 +33,29 @@ QByteArray LocalTarget(int azimuth, int elevation) {
            "\nLocal_Set_El_Ang=" + QByteArray::number(elevation) + "\n";
 }
 
+// Nothing can reach the board once none of the sockets that send to it is open and no timer
+// would open them again.
+bool NothingLeftToSend(CControllerDlg& w) {
+    for (const ui::ControllerSocket* socket : std::initializer_list<const ui::ControllerSocket*>{
+             &w.m_sockAzAdc, &w.m_sockElAdc, &w.m_sockIoDir, &w.m_sockAzControl,
+             &w.m_sockElControl}) {
+        if (socket->isCreated()) {
+            return false;
+        }
+    }
+    return !w.timers().isRunning(core::TIMER_CONTROL) &&
+           !w.timers().isRunning(core::TIMER_AZ_PULSE) &&
+           !w.timers().isRunning(core::TIMER_EL_PULSE);
+}
+
+// The last two commands the board received.
+QList<QByteArray> LastTwo(const LinkFixture& link) {
+    const QList<QByteArray> commands = link.commandsHex();
+    return commands.mid(commands.size() - 2);
+}
+
+const QList<QByteArray> kBothOff{kAzOff, kElOff};
+
 // Relay commands for one axis (by mask byte) after the start-up datagrams.
 QList<QByteArray> RelayCommands(const LinkFixture& link, const QByteArray& maskHex) {
     QList<QByteArray> relays;
@@ -175,19 +198,11 @@ void LinkTest::stopSwitchesBothAxesOff() {
     // Stop while the pulse is still on: the off commands come from Stop itself.
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 1, 3000);
     link.dlg().OnStop();
-    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_AZ_PULSE));
-    QVERIFY(!link.dlg().timers().isRunning(core::TIMER_CONTROL));
-    const qsizetype count = link.board.commands().size();
-    QTRY_VERIFY(link.board.commands().size() >= count);
-    QTest::qWait(300);
-    const QList<QByteArray> commands = link.commandsHex();
-    QCOMPARE(commands.mid(commands.size() - 2), (QList<QByteArray>{kAzOff, kElOff}));
+    // The pulse never ended by itself, so its off command cannot stand before the elevation's.
+    QTRY_COMPARE(LastTwo(link), kBothOff);
     QVERIFY(link.dlg().controls().find(ui::ctl::Start)->isEnabled());
     QVERIFY(!link.dlg().controls().find(ui::ctl::Stop)->isEnabled());
-    // Nothing more is sent once stopped.
-    const qsizetype afterStop = link.board.commands().size();
-    QTest::qWait(1200);
-    QCOMPARE(link.board.commands().size(), afterStop);
+    QVERIFY(NothingLeftToSend(link.dlg()));
 }
 
 void LinkTest::everyWayOutSwitchesTheRelaysOffFirst_data() {
@@ -217,10 +232,8 @@ void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
     } else {
         link.window->window.reset();
     }
-    QTRY_VERIFY(link.commandsHex().size() >= 12);
-    QTest::qWait(100);
-    const QList<QByteArray> commands = link.commandsHex();
-    QCOMPARE(commands.mid(commands.size() - 2), (QList<QByteArray>{kAzOff, kElOff}));
+    // Both axes drive fully towards the target, so only a way out sends both off in a row.
+    QTRY_COMPARE(LastTwo(link), kBothOff);
     if (link.window->window) {
         QVERIFY(!w.isVisible());
         QVERIFY(!w.m_bRunning);
@@ -302,7 +315,7 @@ void LinkTest::startChecksRefuseBadSettings() {
         link.dlg().OnStart();
         QCOMPARE(link.window->messages.messages, QStringList{QString::fromUtf8(c.message)});
         QVERIFY(!link.dlg().m_bRunning);
-        QTest::qWait(50);
+        QVERIFY(NothingLeftToSend(link.dlg()));
         QCOMPARE(link.board.commands().size(), 0);
     }
 }
@@ -320,8 +333,10 @@ void LinkTest::closedLoopSettlesWithinTheDeadBand() {
                std::abs(link.dlg().m_dAzError) < 1 && std::abs(link.dlg().m_dElError) < 1;
     };
     QVERIFY(QTest::qWaitFor(settled, 30000));
-    // And it stays there.
-    QTest::qWait(1100);
+    // And it stays there through the next control step: its two ADC requests and two relay
+    // commands.
+    link.board.clearCommands();
+    QVERIFY(link.waitForCommands(4, 3000));
     QVERIFY(settled());
     link.dlg().OnStop();
 }

@@ -1,5 +1,6 @@
 #include "platform/ExecutableDir.h"
 
+#include <ostream>
 #include <string>
 
 #include <unistd.h>
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include "support/CaseNames.h"
 
 namespace zenko::platform {
 namespace {
@@ -42,6 +45,10 @@ struct BaseNameCase {
     const char* expected;
 };
 
+void PrintTo(const BaseNameCase& c, std::ostream* out) {
+    *out << '"' << c.fileName << "\" -> \"" << c.expected << '"';
+}
+
 class BaseNameWithoutExtensionTest : public ::testing::TestWithParam<BaseNameCase> {};
 
 TEST_P(BaseNameWithoutExtensionTest, DropsTheLastExtensionOnly) {
@@ -57,7 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BaseNameCase{".hidden", ".hidden"}, BaseNameCase{"zenko.", "zenko"},
                       BaseNameCase{"", ""}, BaseNameCase{"/opt/v1.2/zenko", "zenko"},
                       BaseNameCase{"/opt/v1.2/zenko.bin", "zenko"},
-                      BaseNameCase{"/opt/bin/.zenko", ".zenko"}, BaseNameCase{"全天.exe", "全天"}));
+                      BaseNameCase{"/opt/bin/.zenko", ".zenko"}, BaseNameCase{"全天.exe", "全天"}),
+    [](const ::testing::TestParamInfo<BaseNameCase>& info) {
+        return test::CaseName(info.index, info.param.fileName);
+    });
 
 class ResolveExecutablePathTest : public ::testing::Test {
 protected:

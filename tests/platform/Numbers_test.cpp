@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CaseNames.h"
+
 namespace zenko::platform {
 namespace {
 
@@ -269,6 +271,12 @@ void PrintTo(const FieldCase& c, std::ostream* out) {
     *out << '"' << c.text.substr(0, 40) << "\" as kind " << static_cast<int>(c.kind);
 }
 
+std::string FieldCaseName(const ::testing::TestParamInfo<FieldCase>& info) {
+    static constexpr const char* kKinds[] = {"Signed32", "Unsigned32", "Signed16"};
+    return test::CaseName(info.index, info.param.text) + "_as_" +
+           kKinds[static_cast<int>(info.param.kind)];
+}
+
 class ParseFieldIntegerTest : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(ParseFieldIntegerTest, AcceptsOrRefuses) {
@@ -308,7 +316,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"-32768", S16, -32768}, FieldCase{"32768", S16, refused},
         FieldCase{"-32769", S16, refused}, FieldCase{"40000", S16, refused},
         FieldCase{"65535", S16, refused}, FieldCase{std::string(3000, '9'), S16, refused},
-        FieldCase{" +300\t", S16, 300}));
+        FieldCase{" +300\t", S16, 300}),
+    FieldCaseName);
 
 TEST(LocaleIndependence, CommaDecimalLocaleChangesNothing) {
     const ScopedCommaLocale locale;

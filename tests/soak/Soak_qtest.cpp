@@ -142,8 +142,7 @@ void SoakTest::survivesMixedTrafficAndLeavesTheRelaysOff() {
             w.OnStop();
             ++stops;
             // The off commands were the last the board received.
-            QTest::qWait(50);
-            if (link.board.modelNow().relayByte() != 0) {
+            if (!QTest::qWaitFor([&] { return link.board.modelNow().relayByte() == 0; }, 3000)) {
                 ++stopsLeftDriving;
             }
             link.board.setAnswerAdc(true);
@@ -173,8 +172,7 @@ void SoakTest::survivesMixedTrafficAndLeavesTheRelaysOff() {
 
     // Leaving the program while running leaves both axes off as well.
     w.close();
-    QTest::qWait(50);
-    QCOMPARE(int(link.board.modelNow().relayByte()), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(int(link.board.modelNow().relayByte()), 0, 3000);
     QVERIFY(!w.isVisible());
 }
 

@@ -2,9 +2,14 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "support/CaseNames.h"
 
 namespace zenko::picnic {
 namespace {
@@ -12,10 +17,21 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
+// Cases named by the degrees they turn to.
+template <typename Case> std::string DegreesName(const testing::TestParamInfo<Case>& info) {
+    std::ostringstream degrees;
+    degrees << info.param.degrees;
+    return test::CaseName(info.index, degrees.str());
+}
+
 struct WrapCase {
     double degrees;
     double expected;
 };
+
+void PrintTo(const WrapCase& c, std::ostream* out) {
+    *out << c.degrees << " -> " << c.expected;
+}
 
 class WrapDegreesTest : public testing::TestWithParam<WrapCase> {};
 
@@ -33,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(AntennaGeometry, WrapDegreesTest,
                                          WrapCase{-450.0, 270.0},
                                          // Would come back as 360 itself without care.
                                          WrapCase{-1e-14, 0.0}, WrapCase{kNaN, 0.0},
-                                         WrapCase{kInfinity, 0.0}, WrapCase{-kInfinity, 0.0}));
+                                         WrapCase{kInfinity, 0.0}, WrapCase{-kInfinity, 0.0}),
+                         DegreesName<WrapCase>);
 
 TEST(AntennaGeometry, ElevationIsClampedToTheDial) {
     const struct {
@@ -54,6 +71,10 @@ struct NeedleCase {
     double y;
 };
 
+void PrintTo(const NeedleCase& c, std::ostream* out) {
+    *out << c.degrees << " -> (" << c.x << ", " << c.y << ")";
+}
+
 class AzimuthNeedleTest : public testing::TestWithParam<NeedleCase> {};
 
 // North is up, east right: the compass turns clockwise on a screen whose y grows downwards.
@@ -69,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NeedleCase{180.0, 100.0, 60.0}, NeedleCase{270.0, 90.0, 50.0},
                     NeedleCase{45.0, 100.0 + 5.0 * std::sqrt(2.0), 50.0 - 5.0 * std::sqrt(2.0)},
                     NeedleCase{450.0, 110.0, 50.0}, NeedleCase{-90.0, 90.0, 50.0},
-                    NeedleCase{kNaN, 100.0, 40.0}));
+                    NeedleCase{kNaN, 100.0, 40.0}),
+    DegreesName<NeedleCase>);
 
 class ElevationNeedleTest : public testing::TestWithParam<NeedleCase> {};
 
@@ -87,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(AntennaGeometry, ElevationNeedleTest,
                                          NeedleCase{30.0, 100.0 + 5.0 * std::sqrt(3.0), 45.0},
                                          NeedleCase{135.0, 100.0, 40.0},
                                          NeedleCase{-20.0, 110.0, 50.0},
-                                         NeedleCase{kNaN, 110.0, 50.0}));
+                                         NeedleCase{kNaN, 110.0, 50.0}),
+                         DegreesName<NeedleCase>);
 
 TEST(AntennaGeometry, ReadoutsShowTheValueAsItIs) {
     const struct {

@@ -60,6 +60,7 @@ private slots:
     void calibrationDialogsShowTheStoredPoint();
     void calibrationOkHandsTheTextsAsTyped();
     void calibrationCancelChangesNothing();
+    void calibrationDialogFillsTheTemplateItIsGiven();
     void settingsOkWritesAllFifteenKeysInOrder();
     void settingsKeepsWhatTheFileHolds();
     void settingsRefusesAFieldAndStaysOpen_data();
@@ -75,10 +76,12 @@ void DialogsTest::calibrationDialogsShowTheStoredPoint_data() {
     QTest::addColumn<QList<int>>("ids");
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("point 1") << ui::cmd::CalPoint1 << "校正-１"
-                             << QList<int>{1033, 1034, 1035, 1036}
+                             << QList<int>{ui::ctl::Cal1AzAngle, ui::ctl::Cal1ElAngle,
+                                           ui::ctl::Cal1AzVolt, ui::ctl::Cal1ElVolt}
                              << QStringList{"    0.00", "    0.00", "   0.000", "   0.000"};
     QTest::newRow("point 2") << ui::cmd::CalPoint2 << "校正-２"
-                             << QList<int>{1039, 1040, 1041, 1042}
+                             << QList<int>{ui::ctl::Cal2AzAngle, ui::ctl::Cal2ElAngle,
+                                           ui::ctl::Cal2AzVolt, ui::ctl::Cal2ElVolt}
                              << QStringList{"  180.00", "   90.00", "   4.500", "   4.500"};
 }
 
@@ -108,7 +111,7 @@ void DialogsTest::calibrationDialogsShowTheStoredPoint() {
 void DialogsTest::calibrationOkHandsTheTextsAsTyped() {
     WindowFixture fixture;
     WhenModalOpens([](QDialog* dialog) {
-        Edit(dialog, 1033)->setText(QStringLiteral(" 12.5 "));
+        Edit(dialog, ui::ctl::Cal1AzAngle)->setText(QStringLiteral(" 12.5 "));
         Press(dialog, ui::kIdOk);
     });
     MenuCommand(fixture, ui::cmd::CalPoint1)->trigger();
@@ -121,10 +124,12 @@ void DialogsTest::calibrationOkHandsTheTextsAsTyped() {
 
 void DialogsTest::calibrationCancelChangesNothing() {
     WindowFixture fixture;
+    int opened = 0;
     for (int way = 0; way < 3; ++way) {
-        WhenModalOpens([way](QDialog* dialog) {
-            Edit(dialog, 1039)->setText(QStringLiteral("1"));
-            Edit(dialog, 1041)->setText(QStringLiteral("1"));
+        WhenModalOpens([way, &opened](QDialog* dialog) {
+            ++opened;
+            Edit(dialog, ui::ctl::Cal2AzAngle)->setText(QStringLiteral("1"));
+            Edit(dialog, ui::ctl::Cal2AzVolt)->setText(QStringLiteral("1"));
             if (way == 0) {
                 Press(dialog, ui::kIdCancel);
             } else if (way == 1) {
@@ -134,16 +139,26 @@ void DialogsTest::calibrationCancelChangesNothing() {
             }
         });
         MenuCommand(fixture, ui::cmd::CalPoint2)->trigger();
+        QCOMPARE(opened, way + 1);
     }
     QCOMPARE(fixture.window->m_dCalAzAng2, 180.0);
     QVERIFY(!QFile::exists(fixture.profile.path()));
+}
+
+void DialogsTest::calibrationDialogFillsTheTemplateItIsGiven() {
+    WindowFixture fixture;
+    fixture.window->m_dCalAzAng1 = 12.5;
+    ui::CalibrationPointDialog dialog(1, ui::CalPoint2Template(), fixture.window.get());
+    dialog.m_pOwner = fixture.window.get();
+    dialog.show();
+    QCOMPARE(Edit(&dialog, ui::ctl::Cal2AzAngle)->text(), QStringLiteral("   12.50"));
 }
 
 void DialogsTest::settingsOkWritesAllFifteenKeysInOrder() {
     WindowFixture fixture;
     QString azPreset;
     WhenModalOpens([&](QDialog* dialog) {
-        azPreset = Edit(dialog, 1064)->text();
+        azPreset = Edit(dialog, ui::ctl::SettingsPreset1Az)->text();
         Press(dialog, ui::kIdOk);
     });
     MenuCommand(fixture, ui::cmd::Settings)->trigger();
@@ -160,11 +175,11 @@ void DialogsTest::settingsKeepsWhatTheFileHolds() {
     QString azOut;
     QString port;
     WhenModalOpens([&](QDialog* dialog) {
-        azOut = Edit(dialog, 1057)->text();
-        port = Edit(dialog, 1052)->text();
-        Edit(dialog, 1052)->setText(QStringLiteral("10001"));
-        Edit(dialog, 1056)->setText(QStringLiteral("7"));
-        Edit(dialog, 1053)->setText(QStringLiteral("-3"));
+        azOut = Edit(dialog, ui::ctl::SettingsAzOut)->text();
+        port = Edit(dialog, ui::ctl::SettingsPicnicPort)->text();
+        Edit(dialog, ui::ctl::SettingsPicnicPort)->setText(QStringLiteral("10001"));
+        Edit(dialog, ui::ctl::SettingsSelector)->setText(QStringLiteral("7"));
+        Edit(dialog, ui::ctl::SettingsControlInterval)->setText(QStringLiteral("-3"));
         Press(dialog, ui::kIdOk);
     });
     MenuCommand(fixture, ui::cmd::Settings)->trigger();
@@ -183,13 +198,13 @@ void DialogsTest::settingsRefusesAFieldAndStaysOpen_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
-    QTest::newRow("port beyond 16 bits") << 1052 << "40000"
+    QTest::newRow("port beyond 16 bits") << ui::ctl::SettingsPicnicPort << "40000"
                                          << "整数を入力してください。";
-    QTest::newRow("azimuth output negative") << 1057 << "-1"
+    QTest::newRow("azimuth output negative") << ui::ctl::SettingsAzOut << "-1"
                                              << "正の整数を入力してください。";
-    QTest::newRow("selector letters") << 1056 << "one"
+    QTest::newRow("selector letters") << ui::ctl::SettingsSelector << "one"
                                       << "整数を入力してください。";
-    QTest::newRow("ascii port fraction") << 1072 << "1.5"
+    QTest::newRow("ascii port fraction") << ui::ctl::SettingsAscPort << "1.5"
                                          << "整数を入力してください。";
 }
 
@@ -203,11 +218,11 @@ void DialogsTest::settingsRefusesAFieldAndStaysOpen() {
     QString selected;
     WhenModalOpens([&](QDialog* dialog) {
         Edit(dialog, field)->setText(typed);
-        Edit(dialog, 1058)->setText(QStringLiteral("-1"));
+        Edit(dialog, ui::ctl::SettingsElOut)->setText(QStringLiteral("-1"));
         Press(dialog, ui::kIdOk);
         stayedOpen = dialog->isVisible();
-        focused =
-            QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        // The dialog's own focus, which does not wait for the window system to activate it.
+        focused = dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString();
         selected = Edit(dialog, field)->selectedText();
         dialog->reject();
     });
@@ -222,11 +237,14 @@ void DialogsTest::settingsRefusesAFieldAndStaysOpen() {
 void DialogsTest::settingsCancelWritesNothing() {
     const QByteArray ini = "[ZENKO]\nControl_Interval=5\n";
     WindowFixture fixture(&ini);
-    WhenModalOpens([](QDialog* dialog) {
-        Edit(dialog, 1053)->setText(QStringLiteral("9"));
+    bool opened = false;
+    WhenModalOpens([&opened](QDialog* dialog) {
+        opened = true;
+        Edit(dialog, ui::ctl::SettingsControlInterval)->setText(QStringLiteral("9"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     MenuCommand(fixture, ui::cmd::Settings)->trigger();
+    QVERIFY(opened);
     QCOMPARE(test::ReadFile(fixture.profile.path()), ini);
 }
 

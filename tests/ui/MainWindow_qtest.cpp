@@ -1,3 +1,5 @@
+#include <cfloat>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -38,6 +40,7 @@ private slots:
     void startsWithTheMainWindowDefaultsWithoutAFile();
     void loadsTheFile_data();
     void loadsTheFile();
+    void hugeCalibrationValuesAreHeldAtTheLargestDouble();
     void readRefusesAFieldAndStopsThere_data();
     void readRefusesAFieldAndStopsThere();
     void readStoresEveryBoundValue();
@@ -188,8 +191,6 @@ void MainWindowTest::loadsTheFile_data() {
         << QByteArray("Control_Interval=-1") << ui::ctl::ControlInterval << "4294967295";
     QTest::newRow("board address")
         << QByteArray("PICNIC_IP_1=127.0.0.1") << ui::ctl::PicnicIp << "127.0.0.1";
-    QTest::newRow("huge calibration value")
-        << QByteArray("Cal_Az_Volt_2=1e400") << ui::ctl::AzAngle << "";
 }
 
 void MainWindowTest::loadsTheFile() {
@@ -199,6 +200,14 @@ void MainWindowTest::loadsTheFile() {
     const QByteArray ini = Ini(body + "\n");
     WindowFixture fixture(&ini);
     QCOMPARE(fixture.text(controlId), shown);
+}
+
+// Neither infinity, which would turn every later angle into NaN, nor the 0 of a refused number.
+void MainWindowTest::hugeCalibrationValuesAreHeldAtTheLargestDouble() {
+    const QByteArray ini = Ini("Cal_Az_Volt_2=1e400\nCal_El_Ang_1=-1e400\n");
+    WindowFixture fixture(&ini);
+    QCOMPARE(fixture.window->m_dCalAzVolt2, DBL_MAX);
+    QCOMPARE(fixture.window->m_dCalElAng1, -DBL_MAX);
 }
 
 void MainWindowTest::readRefusesAFieldAndStopsThere_data() {
@@ -278,7 +287,6 @@ void MainWindowTest::controlIntervalFollowsItsTextAtOnce() {
     QFETCH(QString, typed);
     QFETCH(uint, interval);
     WindowFixture fixture;
-    QTest::keyClicks(Control<QLineEdit>(fixture, ui::ctl::ControlInterval), QString());
     fixture.setText(ui::ctl::ControlInterval, typed);
     QCOMPARE(fixture.window->m_nControlInterval, interval);
     QVERIFY(fixture.messages.messages.isEmpty());
