@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "common/CommandLineNumbers.h"
+#include "common/ToolOutput.h"
 #include "platform/Formats.h"
 
 namespace zenko::bench {
@@ -28,23 +30,6 @@ constexpr int kPortAttempts = 2000;
 constexpr int kBoardStartAttempts = 5;
 constexpr int kBoardStartTimeoutMs = 5000;
 constexpr int kBoardStopTimeoutMs = 3000;
-
-void WriteLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-std::optional<long long> ParseInteger(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    long long value = 0;
-    const char* const end = bytes.constData() + bytes.size();
-    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    if (bytes.isEmpty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // "  --name N" padded so that the explanations start in one column.
 QString OptionColumn(const QString& usage) {
@@ -58,17 +43,6 @@ QString Shortest(double value) {
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return error == std::errc() ? QString::fromLatin1(buffer.data(), end - buffer.data())
                                 : QString();
-}
-
-std::optional<double> ParseDecimal(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    double value = 0;
-    const char* const end = bytes.constData() + bytes.size();
-    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    if (bytes.isEmpty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 QString HelpText(const std::vector<IntegerOption>& integers,
@@ -127,11 +101,11 @@ void UseOffscreenPlatformByDefault() {
 }
 
 void PrintLine(const QString& line) {
-    WriteLine(stdout, line);
+    tools::PrintLine(stdout, line);
 }
 
 void PrintError(const QString& line) {
-    WriteLine(stderr, line);
+    tools::PrintLine(stderr, line);
 }
 
 QString LoadAverages() {
@@ -181,8 +155,8 @@ OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<Integ
             return {OptionOutcome::Action::Fail, name + QLatin1String(" needs a value")};
         }
         if (integer != integers.end()) {
-            const auto value = ParseInteger(text);
-            if (!value || *value < integer->lowest || *value > integer->highest) {
+            const auto value = tools::ParseInteger(text, integer->lowest, integer->highest);
+            if (!value) {
                 return {OptionOutcome::Action::Fail,
                         name + QLatin1String(" expects a whole number from ") +
                             platform::FormatInteger(integer->lowest) + QLatin1String(" to ") +
@@ -190,7 +164,9 @@ OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<Integ
             }
             *integer->value = *value;
         } else if (decimal != decimals.end()) {
-            const auto value = ParseDecimal(text);
+            const QByteArray bytes = text.toUtf8();
+            const auto value = tools::ParseFiniteNumber(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
             if (!value || *value < decimal->lowest || *value > decimal->highest) {
                 return {OptionOutcome::Action::Fail,
                         name + QLatin1String(" expects a number from ") +

@@ -8,11 +8,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "SatellitePass.h"
 #include "core/AngleCalibration.h"
 #include "core/DriveDecision.h"
 #include "core/TrackingAxis.h"
@@ -21,16 +21,13 @@
 #include "picnic-sim/RotatorModel.h"
 
 using namespace zenko;
+using bench::AngularSeparation;
+using bench::SatellitePass;
+using bench::SkyPosition;
 
 namespace {
 
-constexpr double kEarthRadiusKm = 6371.0;
-constexpr double kEarthMu = 398600.4418;
-constexpr double kDegree = std::numbers::pi / 180.0;
 constexpr double kTickSeconds = 0.001;
-// The pass's culmination lies at this azimuth, so that the pass stays within the default
-// calibration's 0..200 deg.
-constexpr double kCulminationAzimuth = 100.0;
 constexpr double kAcquisitionSeconds = 10.0;
 
 struct Options {
@@ -45,50 +42,6 @@ struct Options {
     // The antenna starts this far before the pass, so that the first drives teach the axes.
     double parkOffset = 0.0;
 };
-
-struct Direction {
-    double azimuth = 0;
-    double elevation = 0;
-};
-
-// A circular orbit over a still earth, seen from its surface; the orbit's plane passes the
-// observer's zenith at the angle that gives the wanted maximum elevation.
-class Pass {
-public:
-    explicit Pass(const Options& options)
-        : m_orbit(kEarthRadiusKm + options.altitudeKm),
-          m_rate(std::sqrt(kEarthMu / (m_orbit * m_orbit * m_orbit))) {
-        double low = 0.0;
-        double high = std::acos(kEarthRadiusKm / m_orbit);
-        for (int i = 0; i < 100; ++i) {
-            m_offset = (low + high) / 2;
-            (culmination().elevation > options.maxElevation ? low : high) = m_offset;
-        }
-    }
-    // Seconds from culmination.
-    Direction at(double seconds) const {
-        const double angle = m_rate * seconds;
-        const double up = m_orbit * std::cos(m_offset) * std::cos(angle) - kEarthRadiusKm;
-        const double east = m_orbit * std::sin(angle);
-        const double north = m_orbit * std::sin(m_offset) * std::cos(angle);
-        const double range = std::sqrt(up * up + east * east + north * north);
-        return {kCulminationAzimuth + std::atan2(east, north) / kDegree,
-                std::asin(up / range) / kDegree};
-    }
-
-private:
-    Direction culmination() const { return at(0.0); }
-    double m_orbit;
-    double m_rate;
-    double m_offset = 0;
-};
-
-double Separation(const Direction& a, const Direction& b) {
-    const double cosine = std::sin(a.elevation * kDegree) * std::sin(b.elevation * kDegree) +
-                          std::cos(a.elevation * kDegree) * std::cos(b.elevation * kDegree) *
-                              std::cos((a.azimuth - b.azimuth) * kDegree);
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) / kDegree;
-}
 
 struct Figures {
     std::vector<double> separation;
@@ -186,7 +139,7 @@ public:
         }
     }
 
-    void setValue(double now, const Direction& target) {
+    void setValue(double now, const SkyPosition& target) {
         m_target = {std::round(target.azimuth * 100) / 100,
                     std::round(target.elevation * 100) / 100};
         for (std::size_t i = 0; i < 2; ++i) {
@@ -224,9 +177,9 @@ private:
     core::TrackingAxis m_tracking[2];
 };
 
-Figures RunController(const Options& options, const Pass& pass) {
+Figures RunController(const Options& options, const SatellitePass& pass) {
     const double start = -options.seconds / 2;
-    const Direction first = pass.at(start);
+    const SkyPosition first = pass.at(start);
     picnic::RotatorParameters parameters;
     parameters.noiseSeed = options.seed;
     for (const AxisSetup& setup : kAxisSetups) {
@@ -263,10 +216,10 @@ Figures RunController(const Options& options, const Pass& pass) {
         }
         relays = model.relayByte();
         if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
-            const Direction satellite = options.still ? first : pass.at(now);
-            const Direction antenna{model.angle(picnic::Axis::Azimuth),
-                                    model.angle(picnic::Axis::Elevation)};
-            figures.separation.push_back(Separation(satellite, antenna));
+            const SkyPosition satellite = options.still ? first : pass.at(now);
+            const SkyPosition antenna{model.angle(picnic::Axis::Azimuth),
+                                      model.angle(picnic::Axis::Elevation)};
+            figures.separation.push_back(AngularSeparation(satellite, antenna));
             figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
             figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
         }
@@ -276,13 +229,13 @@ Figures RunController(const Options& options, const Pass& pass) {
 }
 
 // Bang-bang at the rotator's speed on the true target: on at the dead band's edge, off on target.
-Figures RunIdealFollower(const Options& options, const Pass& pass) {
+Figures RunIdealFollower(const Options& options, const SatellitePass& pass) {
     const double start = -options.seconds / 2;
     Figures figures;
-    Direction antenna = pass.at(start);
+    SkyPosition antenna = pass.at(start);
     int moving[2] = {};
     for (double now = start; now < start + options.seconds; now += kTickSeconds) {
-        const Direction satellite = pass.at(now);
+        const SkyPosition satellite = pass.at(now);
         double* angles[2] = {&antenna.azimuth, &antenna.elevation};
         const double targets[2] = {satellite.azimuth, satellite.elevation};
         for (std::size_t i = 0; i < 2; ++i) {
@@ -301,7 +254,7 @@ Figures RunIdealFollower(const Options& options, const Pass& pass) {
             *angles[i] += moving[i] * kAxisSetups[i].speed * kTickSeconds;
         }
         if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
-            figures.separation.push_back(Separation(satellite, antenna));
+            figures.separation.push_back(AngularSeparation(satellite, antenna));
             figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
             figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
         }
@@ -336,7 +289,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const Pass pass(options);
+    const SatellitePass pass(options.altitudeKm, options.maxElevation);
     std::printf("pass: max elevation %.0f deg, %.0f s around culmination, interval %d s, "
                 "after the first %.0f s\n",
                 options.maxElevation, options.seconds, options.interval, kAcquisitionSeconds);

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/TestSupport.h"
+
 // The journal on the real program's standard error, in the layout it installs itself.
 class ZenkoJournalTest : public QObject {
     Q_OBJECT
@@ -16,10 +18,9 @@ void ZenkoJournalTest::startUpAndATerminationSignalAreJournaled() {
     QTemporaryDir folder;
     const QString executable = folder.filePath(QStringLiteral("zenko"));
     QVERIFY(QFile::copy(QStringLiteral(ZENKO_PATH), executable));
-    QFile ini(folder.filePath(QStringLiteral("ZENKO.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[ZENKO]\nPICNIC_IP_1=127.0.0.1\nFeedback_Timeout=5\n");
-    ini.close();
+    const QString ini =
+        zenko::test::WriteFile(folder, QStringLiteral("ZENKO.ini"),
+                               "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nFeedback_Timeout=5\n");
 
     QProcess zenko;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -47,7 +48,7 @@ void ZenkoJournalTest::startUpAndATerminationSignalAreJournaled() {
     };
     const bool configured =
         waitFor(QStringLiteral("zenko\\.config info: configuration %1, feedback guard 5 s")
-                    .arg(QRegularExpression::escape(ini.fileName())));
+                    .arg(QRegularExpression::escape(ini)));
     if (!configured && zenko.state() != QProcess::Running) {
         QSKIP("another ZENKO runs on this machine, so this one ended at once");
     }
