@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "BuildPaths.h"
 #include "support/TestSupport.h"
 
 // The journal on the real program's standard error, in the layout it installs itself.

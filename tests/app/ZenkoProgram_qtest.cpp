@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 // The real program, started as an operator starts it.
 class ZenkoProgramTest : public QObject {
     Q_OBJECT

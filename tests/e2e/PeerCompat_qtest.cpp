@@ -4,6 +4,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 #include "support/LinkFixture.h"
 
 using namespace zenko;

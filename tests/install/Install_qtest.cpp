@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 // Installs the build with `cmake --install` into a fresh folder, as a station engineer does,
 // and runs what was installed.
 class InstallTest : public QObject {

@@ -15,6 +15,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 #include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicProtocol.h"
 #include "picnic-sim/PicnicSimulator.h"

@@ -9,6 +9,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 #include "platform/Formats.h"
 #include "setvalue/SetValueCodec.h"
 #include "zenko-rotctld/RotctldBridge.h"

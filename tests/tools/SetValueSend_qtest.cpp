@@ -6,6 +6,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "BuildPaths.h"
+
 #include "platform/Formats.h"
 #include "setvalue/SetValueCodec.h"
 
