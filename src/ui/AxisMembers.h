@@ -29,6 +29,7 @@ struct AxisMembers {
     std::int32_t core::ControllerState::*outputOn;
 };
 
+namespace axis_members {
 using S = core::ControllerState;
 inline constexpr AxisMembers kAxes[] = {
     {core::AxisAz, core::TIMER_AZ_PULSE, &S::m_dAzVolt, &S::m_dCalAzVolt1, &S::m_dCalAzVolt2,
@@ -40,6 +41,8 @@ inline constexpr AxisMembers kAxes[] = {
      &S::m_strElAngle, &S::m_strElVolt, &S::m_strElError, &S::m_nElDrivePos, &S::m_nElDriveNeg,
      &S::m_nElOutOn},
 };
+} // namespace axis_members
+using axis_members::kAxes;
 
 // The reading turned into the angle, the error against the target and their readouts, the same
 // for both drive laws; the drive values start at 0 until a drive is ordered.

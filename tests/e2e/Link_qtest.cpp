@@ -9,6 +9,7 @@
 #include "ui/MainWindowTemplate.h"
 
 using namespace zenko;
+using test::BoardAt;
 using test::LinkFixture;
 
 namespace {
@@ -17,15 +18,6 @@ const QByteArray kAzOff = "030601cf00";
 const QByteArray kElOff = "0306013f00";
 const QByteArray kAzIncrease = "030601cf10";
 const QByteArray kAzDecrease = "030601cf20";
-
-picnic::SimulatorOptions Board(double azimuth, double elevation, double speed = 10) {
-    picnic::SimulatorOptions options;
-    options.model.azimuth.startAngle = azimuth;
-    options.model.elevation.startAngle = elevation;
-    options.model.azimuth.speed = speed;
-    options.model.elevation.speed = speed;
-    return options;
-}
 
 // The Local source with whole-degree targets.
 QByteArray LocalTarget(int azimuth, int elevation) {
@@ -90,7 +82,7 @@ private slots:
 };
 
 void LinkTest::startSendsTheStartUpDatagramsInOrder() {
-    LinkFixture link(Board(0, 0));
+    LinkFixture link(BoardAt(0, 0, 10));
     link.start();
     QVERIFY(link.dlg().m_bRunning);
     QVERIFY(link.waitForCommands(8));
@@ -111,7 +103,7 @@ void LinkTest::startSendsTheStartUpDatagramsInOrder() {
 }
 
 void LinkTest::startStopStartRepeatsThem() {
-    LinkFixture link(Board(0, 0));
+    LinkFixture link(BoardAt(0, 0, 10));
     link.start();
     QVERIFY(link.waitForCommands(8));
     link.dlg().OnStop();
@@ -141,7 +133,7 @@ void LinkTest::fullDrivesBothWays() {
     QFETCH(QByteArray, command);
     QFETCH(int, negativeDrive);
     QFETCH(int, positiveDrive);
-    LinkFixture link(Board(boardAzimuth, 0, 0), LocalTarget(target, 0));
+    LinkFixture link(BoardAt(boardAzimuth, 0, 0), LocalTarget(target, 0));
     link.start();
     QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
     QCOMPARE(RelayCommands(link, "cf").first(), command);
@@ -155,7 +147,7 @@ void LinkTest::fullDrivesBothWays() {
 }
 
 void LinkTest::deadBandSwitchesTheAxisOff() {
-    LinkFixture link(Board(90.3, 45, 0), LocalTarget(90, 45));
+    LinkFixture link(BoardAt(90.3, 45, 0), LocalTarget(90, 45));
     link.start();
     QTRY_VERIFY_WITH_TIMEOUT(!RelayCommands(link, "cf").isEmpty(), 3000);
     QCOMPARE(RelayCommands(link, "cf").first(), kAzOff);
@@ -168,7 +160,7 @@ void LinkTest::deadBandSwitchesTheAxisOff() {
 
 void LinkTest::shortenedPulseEndsWithItsOffCommand() {
     // 50 degrees is exactly 256 counts; a target 4 degrees above gives a 100 ms pulse at 1 s.
-    LinkFixture link(Board(50, 0, 0), LocalTarget(54, 0));
+    LinkFixture link(BoardAt(50, 0, 0), LocalTarget(54, 0));
     link.start();
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 2, 3000);
     const QList<QByteArray> relays = RelayCommands(link, "cf");
@@ -193,7 +185,7 @@ void LinkTest::shortenedPulseEndsWithItsOffCommand() {
 }
 
 void LinkTest::stopSwitchesBothAxesOff() {
-    LinkFixture link(Board(20, 0, 0), LocalTarget(25, 0));
+    LinkFixture link(BoardAt(20, 0, 0), LocalTarget(25, 0));
     link.start();
     // Stop while the pulse is still on: the off commands come from Stop itself.
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "cf").size() >= 1, 3000);
@@ -214,7 +206,7 @@ void LinkTest::everyWayOutSwitchesTheRelaysOffFirst_data() {
 
 void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
     QFETCH(QString, way);
-    LinkFixture link(Board(0, 0, 0), LocalTarget(100, 50));
+    LinkFixture link(BoardAt(0, 0, 0), LocalTarget(100, 50));
     CControllerDlg& w = link.dlg();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -241,7 +233,7 @@ void LinkTest::everyWayOutSwitchesTheRelaysOffFirst() {
 }
 
 void LinkTest::clearingAnOutputWhileRunningSwitchesItOffAtOnce() {
-    LinkFixture link(Board(0, 0, 0), LocalTarget(100, 50));
+    LinkFixture link(BoardAt(0, 0, 0), LocalTarget(100, 50));
     link.dlg().show();
     link.start();
     QTRY_VERIFY_WITH_TIMEOUT(RelayCommands(link, "3f").size() >= 1, 3000);
@@ -259,7 +251,7 @@ void LinkTest::clearingAnOutputWhileRunningSwitchesItOffAtOnce() {
 }
 
 void LinkTest::adcReplyFromAForeignAddressIsIgnored() {
-    picnic::SimulatorOptions board = Board(100, 50, 0);
+    picnic::SimulatorOptions board = BoardAt(100, 50, 0);
     board.replyFromAddress = QStringLiteral("127.0.0.2");
     LinkFixture link(board);
     if (link.board.port() == 0) {
@@ -280,7 +272,7 @@ void LinkTest::adcReplyFromAForeignAddressIsIgnored() {
 }
 
 void LinkTest::abortedStartCanBeRepeatedOnceTheCauseIsGone() {
-    LinkFixture link(Board(0, 0));
+    LinkFixture link(BoardAt(0, 0, 10));
     auto blocker = std::make_unique<QUdpSocket>();
     QVERIFY(blocker->bind(QHostAddress::AnyIPv4, link.ascPort, QUdpSocket::DontShareAddress));
     link.dlg().OnStart();
@@ -311,7 +303,7 @@ void LinkTest::startChecksRefuseBadSettings() {
         {"Control_Interval=0\n", "Control Interval is invalid !"},
     };
     for (const auto& c : cases) {
-        LinkFixture link(Board(0, 0), c.ini);
+        LinkFixture link(BoardAt(0, 0, 10), c.ini);
         link.dlg().OnStart();
         QCOMPARE(link.window->messages.messages, QStringList{QString::fromUtf8(c.message)});
         QVERIFY(!link.dlg().m_bRunning);
@@ -322,7 +314,7 @@ void LinkTest::startChecksRefuseBadSettings() {
 
 void LinkTest::closedLoopSettlesWithinTheDeadBand() {
     // From 30 degrees away on both axes the antenna reaches the Local target and stops there.
-    LinkFixture link(Board(90, 15, 8), LocalTarget(120, 45));
+    LinkFixture link(BoardAt(90, 15, 8), LocalTarget(120, 45));
     link.start();
     const auto settled = [&] {
         const auto& model = link.board.modelNow();

@@ -7,18 +7,10 @@
 #include "ui/MainWindowTemplate.h"
 
 using namespace zenko;
+using test::BoardAt;
 using test::LinkFixture;
 
 namespace {
-
-picnic::SimulatorOptions Board(double azimuth, double elevation, double speed) {
-    picnic::SimulatorOptions options;
-    options.model.azimuth.startAngle = azimuth;
-    options.model.elevation.startAngle = elevation;
-    options.model.azimuth.speed = speed;
-    options.model.elevation.speed = speed;
-    return options;
-}
 
 // A peer on loopback that sends requests and collects the replies.
 class Peer {
@@ -77,7 +69,7 @@ private slots:
 };
 
 void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
-    LinkFixture link(Board(100, 30, 8), "Local_Remote_Selector=3\n");
+    LinkFixture link(BoardAt(100, 30, 8), "Local_Remote_Selector=3\n");
     link.start();
     Peer peer;
     const QNetworkDatagram first = peer.ask("tracker,120,45", link.ascPort);
@@ -99,7 +91,7 @@ void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
 }
 
 void SetValueTest::binaryRequestSetsWholeDegreesAndAnswersTwentyBytes() {
-    LinkFixture link(Board(50, 10, 0), "Local_Remote_Selector=2\nLocal_Set_Az_Ang=50\n");
+    LinkFixture link(BoardAt(50, 10, 0), "Local_Remote_Selector=2\nLocal_Set_Az_Ang=50\n");
     link.start();
     // Wait for a control step, so the reply carries measured angles.
     QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 49, 3000);
@@ -119,7 +111,7 @@ void SetValueTest::binaryRequestSetsWholeDegreesAndAnswersTwentyBytes() {
 }
 
 void SetValueTest::requestsWithoutBothSetValuesAreReadOnlyQueries() {
-    LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
+    LinkFixture link(BoardAt(0, 0, 0), "Local_Remote_Selector=3\n");
     link.start();
     Peer peer;
     QCOMPARE(peer.ask("x,10,20", link.ascPort).data().size(), 45);
@@ -143,7 +135,7 @@ void SetValueTest::requestsWithoutBothSetValuesAreReadOnlyQueries() {
 }
 
 void SetValueTest::aBurstGetsAReplyEach() {
-    LinkFixture link(Board(0, 0, 0), "Local_Remote_Selector=3\n");
+    LinkFixture link(BoardAt(0, 0, 0), "Local_Remote_Selector=3\n");
     link.start();
     Peer peer;
     // As many as the receivers' socket buffers hold while the window is not yet reading.
@@ -158,7 +150,7 @@ void SetValueTest::aBurstGetsAReplyEach() {
 }
 
 void SetValueTest::oversizedDatagramIsDroppedAndTheNextAnswered() {
-    LinkFixture link(Board(0, 0, 0));
+    LinkFixture link(BoardAt(0, 0, 0));
     link.start();
     Peer peer;
     peer.send("x,1,2" + QByteArray(1500, ' '), link.ascPort);
@@ -170,7 +162,7 @@ void SetValueTest::oversizedDatagramIsDroppedAndTheNextAnswered() {
 }
 
 void SetValueTest::servicesCloseWithStop() {
-    LinkFixture link(Board(0, 0, 0));
+    LinkFixture link(BoardAt(0, 0, 0));
     link.start();
     link.dlg().OnStop();
     Peer peer;

@@ -8,6 +8,15 @@
 
 namespace zenko::test {
 
+picnic::SimulatorOptions BoardAt(double azimuth, double elevation, double speed) {
+    picnic::SimulatorOptions options;
+    options.model.azimuth.startAngle = azimuth;
+    options.model.elevation.startAngle = elevation;
+    options.model.azimuth.speed = speed;
+    options.model.elevation.speed = speed;
+    return options;
+}
+
 std::uint16_t FreeUdpPort() {
     // The controller holds ports as signed 16-bit numbers, so the system's ephemeral ports
     // (above 32767) would be refused: pick a free one below.

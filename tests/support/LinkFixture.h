@@ -10,6 +10,9 @@
 
 namespace zenko::test {
 
+// A simulated board whose axes start at these angles and turn at `speed` degrees a second.
+picnic::SimulatorOptions BoardAt(double azimuth, double elevation, double speed);
+
 // A free UDP port on loopback at the time of asking.
 std::uint16_t FreeUdpPort();
 

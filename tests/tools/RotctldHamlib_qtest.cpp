@@ -1,113 +1,27 @@
 #include <cmath>
-#include <memory>
 
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUdpSocket>
 #include <QtTest>
 
-#include "platform/Formats.h"
-#include "support/LinkFixture.h"
-#include "zenko-rotctld/RotctldBridge.h"
+#include "tools/HamlibClient.h"
 
 using namespace zenko;
 using rotctld::BridgeSettings;
 using rotctld::RotctldBridge;
+using test::ComesToRestNear;
+using test::HamlibBoard;
 using test::LinkFixture;
-
-namespace {
-
-constexpr int kRotctlLimitMs = 20000;
-constexpr double kSpeed = 8;
-
-picnic::SimulatorOptions Board(double azimuth, double elevation) {
-    picnic::SimulatorOptions options;
-    options.model.azimuth.startAngle = azimuth;
-    options.model.elevation.startAngle = elevation;
-    options.model.azimuth.speed = kSpeed;
-    options.model.elevation.speed = kSpeed;
-    return options;
-}
-
-struct RotctlRun {
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-// Hamlib's own client through its network rotator, as a tracking program would use it. The
-// window, the simulated board and the bridge live in this thread's event loop, so the test waits
-// for the process without blocking that loop.
-RotctlRun Rotctl(std::uint16_t port, const QStringList& commands) {
-    QProcess process;
-    process.setProgram(QStringLiteral("rotctl"));
-    process.setArguments(QStringList{QStringLiteral("-m"), QStringLiteral("2"),
-                                     QStringLiteral("-r"),
-                                     QStringLiteral("127.0.0.1:") + platform::FormatInteger(port)} +
-                         commands);
-    process.start();
-    RotctlRun run;
-    run.finished =
-        QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, kRotctlLimitMs);
-    if (!run.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.output = process.readAllStandardOutput();
-    run.errors = process.readAllStandardError();
-    return run;
-}
-
-// The bridge in this process, on a free loopback TCP port, towards the controller's ASCII port.
-std::unique_ptr<RotctldBridge> StartBridge(const LinkFixture& link, BridgeSettings settings = {}) {
-    settings.listenPort = 0;
-    settings.controllerPort = link.ascPort;
-    auto bridge = std::make_unique<RotctldBridge>(settings);
-    return bridge->listen() ? std::move(bridge) : nullptr;
-}
-
-double ModelAngle(const LinkFixture& link, picnic::Axis axis) {
-    return link.board.modelNow().angle(axis);
-}
-
-// True once both axes of the simulated antenna have stood still for longer than a control
-// interval within `near` degrees of the target: the controller has stopped driving them, so
-// its reading no longer changes. Records the farthest azimuth on the way.
-bool ComesToRestNear(const LinkFixture& link, double azimuth, double elevation, double near,
-                     double& farthestAzimuth) {
-    constexpr qint64 kLongerThanAnIntervalMs = 1500;
-    QElapsedTimer still;
-    still.start();
-    double lastAzimuth = ModelAngle(link, picnic::Axis::Azimuth);
-    double lastElevation = ModelAngle(link, picnic::Axis::Elevation);
-    return QTest::qWaitFor(
-        [&] {
-            const double nowAzimuth = ModelAngle(link, picnic::Axis::Azimuth);
-            const double nowElevation = ModelAngle(link, picnic::Axis::Elevation);
-            farthestAzimuth = std::max(farthestAzimuth, nowAzimuth);
-            if (nowAzimuth != lastAzimuth || nowElevation != lastElevation) {
-                lastAzimuth = nowAzimuth;
-                lastElevation = nowElevation;
-                still.restart();
-            }
-            return still.elapsed() > kLongerThanAnIntervalMs &&
-                   std::abs(nowAzimuth - azimuth) < near &&
-                   std::abs(nowElevation - elevation) < near;
-        },
-        40000);
-}
-
-} // namespace
+using test::ModelAngle;
+using test::Rotctl;
+using test::RotctlRun;
+using test::StartBridge;
 
 class RotctldHamlibTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
     void setPosMovesTheAntennaAndGetPosReportsIt();
-    void stopHoldsTheAntennaWhereItIs();
     void rotctlKeepsToTheLimitsOfDumpState();
     void rotctlTurnsIntoTheOverlap();
     void rotctlReportsASilentController();
@@ -120,7 +34,7 @@ void RotctldHamlibTest::initTestCase() {
 }
 
 void RotctldHamlibTest::setPosMovesTheAntennaAndGetPosReportsIt() {
-    LinkFixture link(Board(100, 30), "Local_Remote_Selector=3\n");
+    LinkFixture link(HamlibBoard(100, 30), "Local_Remote_Selector=3\n");
     link.start();
     QVERIFY(link.dlg().m_bRunning);
     const auto bridge = StartBridge(link);
@@ -153,40 +67,8 @@ void RotctldHamlibTest::setPosMovesTheAntennaAndGetPosReportsIt() {
     link.dlg().OnStop();
 }
 
-void RotctldHamlibTest::stopHoldsTheAntennaWhereItIs() {
-    LinkFixture link(Board(100, 30), "Local_Remote_Selector=3\n");
-    link.start();
-    QVERIFY(link.dlg().m_bRunning);
-    const auto bridge = StartBridge(link);
-    QVERIFY(bridge);
-
-    const RotctlRun set = Rotctl(
-        bridge->serverPort(), {QStringLiteral("P"), QStringLiteral("200"), QStringLiteral("60")});
-    QVERIFY2(set.finished && set.exitCode == 0, set.errors.constData());
-    QTRY_VERIFY_WITH_TIMEOUT(link.dlg().m_dAzAngle > 115, 10000);
-
-    const RotctlRun stop = Rotctl(bridge->serverPort(), {QStringLiteral("S")});
-    QVERIFY2(stop.finished && stop.exitCode == 0, stop.errors.constData());
-    // The target is the position the controller last measured, as its reply shows it.
-    const double held = link.dlg().m_dRemoteSetAz;
-    QVERIFY2(held > 115 && held < 190, QByteArray::number(held));
-    QCOMPARE(held, std::round(held * 100) / 100);
-    // The antenna coasts until the next control step, then turns back to the held target and
-    // rests there; had it not stopped it would have gone on to 200.
-    double farthest = 0;
-    QVERIFY(ComesToRestNear(link, held, link.dlg().m_dRemoteSetEl, 1.5, farthest));
-    QVERIFY2(farthest < held + 25, QByteArray::number(farthest));
-    // Two more readings of the antenna, and the control step between them, leave it there.
-    const std::uint64_t readings = link.board.receivedCount(picnic::CommandKind::AdcRequest);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        link.board.receivedCount(picnic::CommandKind::AdcRequest) >= readings + 4, 10000);
-    QVERIFY(std::abs(ModelAngle(link, picnic::Axis::Azimuth) - held) < 1.5);
-    QCOMPARE(link.dlg().m_dRemoteSetAz, held);
-    link.dlg().OnStop();
-}
-
 void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
-    LinkFixture link(Board(0, 0), "Local_Remote_Selector=3\n");
+    LinkFixture link(HamlibBoard(0, 0), "Local_Remote_Selector=3\n");
     link.start();
     QVERIFY(link.dlg().m_bRunning);
     BridgeSettings settings;
@@ -222,7 +104,7 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
 void RotctldHamlibTest::rotctlTurnsIntoTheOverlap() {
     // A rotator of 450 deg: the simulated potentiometer and the controller's calibration both
     // span 0..450 deg over 0..4.5 V.
-    picnic::SimulatorOptions board = Board(350, 10);
+    picnic::SimulatorOptions board = HamlibBoard(350, 10);
     board.model.azimuth.line = {0.0, 0.0, 450.0, 4.5};
     LinkFixture link(board, "Local_Remote_Selector=3\nCal_Az_Ang_2=450\n");
     link.start();
