@@ -22,8 +22,8 @@ scripts/build.sh build
 # The folder scripts/run-fuzz.sh uses. It is built while the first two passes run, which spend
 # most of their time waiting on timers and datagrams. Figures measured under the sanitizers would
 # mean nothing, so that build leaves the benchmarks out. It compiles the files of each target
-# together, which makes it twice as quick; the first build still compiles every file on its own,
-# so a file that misses an include of its own is still caught.
+# together, which makes it twice as quick; the first build still compiles each file on its own,
+# so a file that lacks an include of one of this project's headers is still caught.
 fuzz_build=${ZENKO_FUZZ_BUILD:-$root/build-fuzz}
 mkdir -p "$fuzz_build"
 # In a process group of its own, so that a failing pass ends the compilers too, and at the lowest
