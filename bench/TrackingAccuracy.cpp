@@ -53,10 +53,6 @@ struct TrackingOptions {
     double duration = 75.0;
 };
 
-std::size_t AxisIndex(picnic::Axis axis) {
-    return axis == picnic::Axis::Azimuth ? 0 : 1;
-}
-
 std::uint8_t AxisRelays(std::uint8_t relays, picnic::Axis axis) {
     return relays & (picnic::IncreaseBit(axis) | picnic::DecreaseBit(axis));
 }
@@ -223,7 +219,7 @@ void TrackingBench::onCommand(const picnic::ReceivedCommand& command) {
     }
     const double seconds = m_start + static_cast<double>(command.monotonicNs - m_passStartNs) / 1e9;
     for (const picnic::Axis axis : {picnic::Axis::Azimuth, picnic::Axis::Elevation}) {
-        std::uint8_t& before = m_relays[AxisIndex(axis)];
+        std::uint8_t& before = m_relays[picnic::AxisIndex(axis)];
         const std::uint8_t now = AxisRelays(command.after.relays, axis);
         if (now == before) {
             continue;

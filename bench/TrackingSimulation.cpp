@@ -12,7 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchSupport.h"
+#include "IdealFollower.h"
 #include "SatellitePass.h"
+#include "TrackingRecord.h"
 #include "core/AngleCalibration.h"
 #include "core/DriveDecision.h"
 #include "core/TrackingAxis.h"
@@ -21,9 +24,9 @@
 #include "picnic-sim/RotatorModel.h"
 
 using namespace zenko;
-using bench::AngularSeparation;
 using bench::SatellitePass;
 using bench::SkyPosition;
+using bench::TrackingRecord;
 
 namespace {
 
@@ -43,35 +46,23 @@ struct Options {
     double parkOffset = 0.0;
 };
 
-struct Figures {
-    std::vector<double> separation;
-    std::vector<double> azimuthError;
-    std::vector<double> elevationError;
-    int azimuthChanges = 0;
-    int elevationChanges = 0;
-    double minutes = 0;
-};
-
-double Quantile(std::vector<double> values, double q) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(q * static_cast<double>(values.size() - 1))];
+// The record covers the pass after the acquisition; changes are counted per minute of it.
+double RecordedMinutes(const Options& options) {
+    return (options.seconds - kAcquisitionSeconds) / 60.0;
 }
 
-void Print(const char* name, const Figures& figures) {
+void Print(const char* name, const TrackingRecord& record, double minutes) {
     const auto row = [](const char* what, const std::vector<double>& values) {
-        std::printf("    %-10s median %5.2f  p95 %5.2f  max %5.2f deg\n", what,
-                    Quantile(values, 0.5), Quantile(values, 0.95), Quantile(values, 1.0));
+        const bench::Summary summary = bench::Summarize(values);
+        std::printf("    %-10s median %5.2f  p95 %5.2f  max %5.2f deg\n", what, summary.median,
+                    summary.p95, summary.maximum);
     };
     std::printf("%s\n", name);
-    row("pointing", figures.separation);
-    row("azimuth", figures.azimuthError);
-    row("elevation", figures.elevationError);
+    row("pointing", record.separation);
+    row("azimuth", record.azimuthError);
+    row("elevation", record.elevationError);
     std::printf("    relay changes per minute: azimuth %.0f, elevation %.0f\n",
-                figures.azimuthChanges / figures.minutes,
-                figures.elevationChanges / figures.minutes);
+                record.azimuthChanges / minutes, record.elevationChanges / minutes);
 }
 
 struct AxisSetup {
@@ -177,7 +168,7 @@ private:
     core::TrackingAxis m_tracking[2];
 };
 
-Figures RunController(const Options& options, const SatellitePass& pass) {
+TrackingRecord RunController(const Options& options, const SatellitePass& pass) {
     const double start = -options.seconds / 2;
     const SkyPosition first = pass.at(start);
     picnic::RotatorParameters parameters;
@@ -194,7 +185,7 @@ Figures RunController(const Options& options, const SatellitePass& pass) {
     picnic::RotatorModel model(parameters,
                                std::chrono::nanoseconds(static_cast<std::int64_t>(start * 1e9)));
     Controller controller(options, model);
-    Figures figures;
+    TrackingRecord record;
     std::uint8_t relays = 0;
     // The set values arrive at their own phase against the control steps.
     double nextSetValue = start + 0.37;
@@ -206,61 +197,35 @@ Figures RunController(const Options& options, const SatellitePass& pass) {
         }
         controller.tick(now, start);
         model.advanceTo(std::chrono::nanoseconds(static_cast<std::int64_t>(now * 1e9)));
+        const bool recorded = now - start >= kAcquisitionSeconds;
         for (const AxisSetup& setup : kAxisSetups) {
-            if (RelayState(relays, setup.axis) != RelayState(model.relayByte(), setup.axis)) {
-                int& changes = setup.axis == picnic::Axis::Azimuth ? figures.azimuthChanges
-                                                                   : figures.elevationChanges;
-                changes += std::abs(RelayState(relays, setup.axis)) +
-                           std::abs(RelayState(model.relayByte(), setup.axis));
+            if (recorded &&
+                RelayState(relays, setup.axis) != RelayState(model.relayByte(), setup.axis)) {
+                ++(setup.axis == picnic::Axis::Azimuth ? record.azimuthChanges
+                                                       : record.elevationChanges);
             }
         }
         relays = model.relayByte();
-        if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
-            const SkyPosition satellite = options.still ? first : pass.at(now);
-            const SkyPosition antenna{model.angle(picnic::Axis::Azimuth),
-                                      model.angle(picnic::Axis::Elevation)};
-            figures.separation.push_back(AngularSeparation(satellite, antenna));
-            figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
-            figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
+        if (recorded && std::fmod(now - start, 0.01) < kTickSeconds) {
+            record.addSample(
+                {model.angle(picnic::Axis::Azimuth), model.angle(picnic::Axis::Elevation)},
+                options.still ? first : pass.at(now));
         }
     }
-    figures.minutes = options.seconds / 60.0;
-    return figures;
+    return record;
 }
 
-// Bang-bang at the rotator's speed on the true target: on at the dead band's edge, off on target.
-Figures RunIdealFollower(const Options& options, const SatellitePass& pass) {
-    const double start = -options.seconds / 2;
-    Figures figures;
-    SkyPosition antenna = pass.at(start);
-    int moving[2] = {};
-    for (double now = start; now < start + options.seconds; now += kTickSeconds) {
-        const SkyPosition satellite = pass.at(now);
-        double* angles[2] = {&antenna.azimuth, &antenna.elevation};
-        const double targets[2] = {satellite.azimuth, satellite.elevation};
-        for (std::size_t i = 0; i < 2; ++i) {
-            const double error = *angles[i] - targets[i];
-            int wanted = moving[i];
-            if (moving[i] == 0 && std::fabs(error) >= core::kDeadBand) {
-                wanted = error < 0 ? 1 : -1;
-            } else if (moving[i] != 0 && moving[i] * error >= 0) {
-                wanted = 0;
-            }
-            if (wanted != moving[i]) {
-                (i == 0 ? figures.azimuthChanges : figures.elevationChanges) +=
-                    std::abs(wanted) + std::abs(moving[i]);
-                moving[i] = wanted;
-            }
-            *angles[i] += moving[i] * kAxisSetups[i].speed * kTickSeconds;
-        }
-        if (now - start >= kAcquisitionSeconds && std::fmod(now - start, 0.01) < kTickSeconds) {
-            figures.separation.push_back(AngularSeparation(satellite, antenna));
-            figures.azimuthError.push_back(std::fabs(satellite.azimuth - antenna.azimuth));
-            figures.elevationError.push_back(std::fabs(satellite.elevation - antenna.elevation));
-        }
-    }
-    figures.minutes = options.seconds / 60.0;
-    return figures;
+// The best a relay rotator of these speeds can do on the true target.
+TrackingRecord RunIdealFollower(const Options& options, const SatellitePass& pass) {
+    bench::FollowerRun run;
+    run.azimuthSpeed = kAxisSetups[0].speed;
+    run.elevationSpeed = kAxisSetups[1].speed;
+    run.deadBand = core::kDeadBand;
+    run.start = -options.seconds / 2;
+    run.windowStart = run.start + kAcquisitionSeconds;
+    run.windowEnd = run.start + options.seconds;
+    run.sampleSeconds = 0.01;
+    return bench::FollowIdeally(pass, run);
 }
 
 } // namespace
@@ -293,7 +258,9 @@ int main(int argc, char** argv) {
     std::printf("pass: max elevation %.0f deg, %.0f s around culmination, interval %d s, "
                 "after the first %.0f s\n",
                 options.maxElevation, options.seconds, options.interval, kAcquisitionSeconds);
-    Print(options.tracking ? "tracking drive" : "designed law", RunController(options, pass));
-    Print("ideal follower", RunIdealFollower(options, pass));
+    const double minutes = RecordedMinutes(options);
+    Print(options.tracking ? "tracking drive" : "designed law", RunController(options, pass),
+          minutes);
+    Print("ideal follower", RunIdealFollower(options, pass), minutes);
     return 0;
 }

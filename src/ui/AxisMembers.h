@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <QString>
@@ -28,6 +29,11 @@ struct AxisMembers {
     std::int32_t core::ControllerState::*driveNegative;
     std::int32_t core::ControllerState::*outputOn;
 };
+
+// Where an axis stands in kAxes and the other arrays of two: azimuth first.
+inline constexpr std::size_t AxisIndex(core::AxisId axis) {
+    return axis == core::AxisAz ? 0 : 1;
+}
 
 namespace axis_members {
 using S = core::ControllerState;

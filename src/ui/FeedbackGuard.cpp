@@ -1,16 +1,9 @@
 #include "core/JournalText.h"
 #include "platform/Journal.h"
+#include "ui/AxisMembers.h"
 #include "ui/ControllerDlg.h"
 
 using namespace zenko;
-
-namespace {
-
-std::size_t AxisIndex(core::AxisId axis) {
-    return axis == core::AxisAz ? 0 : 1;
-}
-
-} // namespace
 
 // The clock starts with the link, so that a board that never answers is caught as well.
 void CControllerDlg::StartFeedbackWatch() {
@@ -19,14 +12,14 @@ void CControllerDlg::StartFeedbackWatch() {
 }
 
 void CControllerDlg::NoteAdcReply(core::AxisId axis) {
-    core::AxisFeedback& feedback = m_feedback[AxisIndex(axis)];
+    core::AxisFeedback& feedback = m_feedback[ui::AxisIndex(axis)];
     const std::int64_t now = m_feedbackClock.elapsed();
     feedback.replyGapMs = now - feedback.lastReplyMs;
     feedback.lastReplyMs = now;
 }
 
 bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
-    core::AxisFeedback& feedback = m_feedback[AxisIndex(axis)];
+    core::AxisFeedback& feedback = m_feedback[ui::AxisIndex(axis)];
     const core::FeedbackLimits limits =
         core::FeedbackLimitsFor(m_nFeedbackTimeout, m_nControlInterval);
     const std::int64_t sinceReplyMs = m_feedbackClock.elapsed() - feedback.lastReplyMs;
@@ -39,7 +32,7 @@ bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
         qCWarning(platform::journalLink).noquote()
             << core::AxisSilentText(axis, sinceReplyMs, limits.switchesOff);
         if (limits.switchesOff) {
-            m_timers.killTimer(axis == core::AxisAz ? core::TIMER_AZ_PULSE : core::TIMER_EL_PULSE);
+            m_timers.killTimer(ui::kAxes[ui::AxisIndex(axis)].pulseTimer);
             SendRelayCommand(axis, 0, 0);
         }
         break;

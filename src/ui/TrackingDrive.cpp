@@ -37,7 +37,7 @@ void CControllerDlg::OnTrackingTick() {
 }
 
 void CControllerDlg::OnTrackingReading(core::AxisId axis) {
-    m_tracking.replied[axis == core::AxisAz ? 0 : 1] = true;
+    m_tracking.replied[ui::AxisIndex(axis)] = true;
     if (m_bRunning && m_tracking.replied[0] && m_tracking.replied[1]) {
         RunTrackingStep();
     }

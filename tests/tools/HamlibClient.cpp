@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include "platform/Formats.h"
@@ -14,6 +15,10 @@ namespace zenko::test {
 namespace {
 constexpr double kSpeed = 8;
 } // namespace
+
+bool RotctlInstalled() {
+    return !QStandardPaths::findExecutable(QStringLiteral("rotctl")).isEmpty();
+}
 
 picnic::SimulatorOptions HamlibBoard(double azimuth, double elevation) {
     return BoardAt(azimuth, elevation, kSpeed);

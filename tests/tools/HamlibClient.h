@@ -13,6 +13,10 @@
 // the tests of the bridge with Hamlib share.
 namespace zenko::test {
 
+// Why a test with rotctl is skipped on a machine without it.
+inline constexpr char kNoRotctl[] = "rotctl (Debian package libhamlib-utils) is not installed";
+bool RotctlInstalled();
+
 // rotctl is given this long to finish.
 constexpr int kRotctlLimitMs = 20000;
 

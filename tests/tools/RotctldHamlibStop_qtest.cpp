@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include <QStandardPaths>
 #include <QtTest>
 
 #include "tools/HamlibClient.h"
@@ -24,8 +23,8 @@ private slots:
 };
 
 void RotctldHamlibStopTest::initTestCase() {
-    if (QStandardPaths::findExecutable(QStringLiteral("rotctl")).isEmpty()) {
-        QSKIP("rotctl (Debian package libhamlib-utils) is not installed");
+    if (!test::RotctlInstalled()) {
+        QSKIP(test::kNoRotctl);
     }
 }
 

@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include <QStandardPaths>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -28,8 +27,8 @@ private slots:
 };
 
 void RotctldHamlibTest::initTestCase() {
-    if (QStandardPaths::findExecutable(QStringLiteral("rotctl")).isEmpty()) {
-        QSKIP("rotctl (Debian package libhamlib-utils) is not installed");
+    if (!test::RotctlInstalled()) {
+        QSKIP(test::kNoRotctl);
     }
 }
 

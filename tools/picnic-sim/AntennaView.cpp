@@ -146,14 +146,14 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
             button->setText(AnswerButtonText(axis, answer));
             m_simulator.setAnswerAdc(axis, answer);
         });
-        m_answerButtons[axis == Axis::Azimuth ? 0 : 1] = button;
+        m_answerButtons[AxisIndex(axis)] = button;
     }
     connect(&simulator, &PicnicSimulator::answerAdcChanged, this,
             [this](Axis axis, bool answer) { answerButton(axis)->setChecked(answer); });
 }
 
 QPushButton* AntennaView::answerButton(Axis axis) const {
-    return m_answerButtons[axis == Axis::Azimuth ? 0 : 1];
+    return m_answerButtons[AxisIndex(axis)];
 }
 
 int AntennaView::buttonStripHeight() const {

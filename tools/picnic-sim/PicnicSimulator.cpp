@@ -14,10 +14,6 @@ namespace {
 // The largest datagram UDP can carry; nothing the board receives is cut short.
 constexpr qint64 kReceiveLimit = 65535;
 
-std::size_t AxisIndex(Axis axis) {
-    return axis == Axis::Azimuth ? 0 : 1;
-}
-
 } // namespace
 
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)

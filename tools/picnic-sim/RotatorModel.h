@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -13,6 +14,11 @@
 namespace zenko::picnic {
 
 enum class Axis { Azimuth, Elevation };
+
+// Where an axis stands in arrays of two: azimuth first.
+inline constexpr std::size_t AxisIndex(Axis axis) {
+    return axis == Axis::Azimuth ? 0 : 1;
+}
 
 // The drive relays' bits in the board's output byte; the other four bits drive nothing here.
 inline constexpr std::uint8_t kAzimuthIncrease = 0x10;

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -7,12 +8,12 @@
 #include <QTimer>
 
 #include "common/ToolOutput.h"
-#include "picnic-sim/AdcToggleSignals.h"
 #include "picnic-sim/AntennaView.h"
 #include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicReport.h"
 #include "picnic-sim/PicnicSimulator.h"
 #include "platform/Formats.h"
+#include "platform/SignalPipe.h"
 #include "platform/TerminationSignals.h"
 
 using namespace zenko::picnic;
@@ -69,10 +70,14 @@ int main(int argc, char* argv[]) {
                                   QLatin1String(axis == Axis::Azimuth ? "azimuth" : "elevation") +
                                   QLatin1String(answer ? " ADC answering" : " ADC silent"));
         });
-    AdcToggleSignals toggleSignals;
-    QObject::connect(
-        &toggleSignals, &AdcToggleSignals::toggleRequested, &simulator,
-        [&simulator](Axis axis) { simulator.setAnswerAdc(axis, !simulator.answerAdc(axis)); });
+    // So that an operator can silence one axis of a running simulator from a shell.
+    zenko::platform::SignalPipe toggleSignals({SIGUSR1, SIGUSR2}, "SIGUSR1 and SIGUSR2");
+    QObject::connect(&toggleSignals, &zenko::platform::SignalPipe::received, &simulator,
+                     [&simulator](int signalNumber) {
+                         const Axis axis =
+                             signalNumber == SIGUSR1 ? Axis::Azimuth : Axis::Elevation;
+                         simulator.setAnswerAdc(axis, !simulator.answerAdc(axis));
+                     });
     QTimer statusTimer;
     if (settings.statusIntervalMs > 0) {
         statusTimer.setTimerType(Qt::PreciseTimer);

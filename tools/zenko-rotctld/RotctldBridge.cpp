@@ -31,7 +31,8 @@ QString Endpoint(const QHostAddress& address, std::uint16_t port) {
 } // namespace
 
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings) {
+    : QObject(parent), m_settings(settings),
+      m_controllerEndpoint(Endpoint(settings.controllerAddress, settings.controllerPort)) {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &RotctldBridge::controllerTimedOut);
 }
@@ -61,7 +62,7 @@ bool RotctldBridge::listen() {
     }
     qCInfo(lcRotctld, "listening on %s, controller at %s",
            qUtf8Printable(Endpoint(m_server->serverAddress(), m_server->serverPort())),
-           qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)));
+           qUtf8Printable(m_controllerEndpoint));
     return true;
 }
 
@@ -269,8 +270,7 @@ void RotctldBridge::controllerReplied(const QByteArray& reply) {
     qCDebug(lcRotctld) << "from the controller" << reply;
     if (m_controllerSilent) {
         m_controllerSilent = false;
-        qCInfo(lcRotctld, "controller at %s answers again",
-               qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)));
+        qCInfo(lcRotctld, "controller at %s answers again", qUtf8Printable(m_controllerEndpoint));
     }
     Job& job = *m_current;
     const Request& request = job.request;
@@ -301,8 +301,7 @@ void RotctldBridge::controllerTimedOut() {
     if (!m_controllerSilent) {
         m_controllerSilent = true;
         qCWarning(lcRotctld, "controller at %s not answering (no reply within %d ms)",
-                  qUtf8Printable(Endpoint(m_settings.controllerAddress, m_settings.controllerPort)),
-                  m_settings.timeoutMs);
+                  qUtf8Printable(m_controllerEndpoint), m_settings.timeoutMs);
     }
     // A late reply to this request must not pass for the reply to the next one: the next
     // request goes out from a fresh port. When that port cannot be had, the next send retries.

@@ -90,6 +90,8 @@ private:
     bool openControllerSocket();
 
     BridgeSettings m_settings;
+    // For the journal.
+    QString m_controllerEndpoint;
     QTcpServer* m_server = nullptr;
     QUdpSocket* m_controller = nullptr;
     QTimer m_timeout;
