@@ -74,12 +74,6 @@ struct AxisSetup {
 constexpr AxisSetup kAxisSetups[] = {{picnic::Axis::Azimuth, 6.0, 4.5, 180.0},
                                      {picnic::Axis::Elevation, 2.7, 4.5, 90.0}};
 
-int RelayState(std::uint8_t relays, picnic::Axis axis) {
-    return (relays & picnic::IncreaseBit(axis)) != 0   ? 1
-           : (relays & picnic::DecreaseBit(axis)) != 0 ? -1
-                                                       : 0;
-}
-
 // The controller's view of the two axes and its pulse timers, driven by whichever law is chosen.
 class Controller {
 public:
@@ -186,7 +180,7 @@ TrackingRecord RunController(const Options& options, const SatellitePass& pass) 
                                std::chrono::nanoseconds(static_cast<std::int64_t>(start * 1e9)));
     Controller controller(options, model);
     TrackingRecord record;
-    std::uint8_t relays = 0;
+    int directions[2] = {};
     // The set values arrive at their own phase against the control steps.
     double nextSetValue = start + 0.37;
     controller.setValue(start, first);
@@ -199,13 +193,14 @@ TrackingRecord RunController(const Options& options, const SatellitePass& pass) 
         model.advanceTo(std::chrono::nanoseconds(static_cast<std::int64_t>(now * 1e9)));
         const bool recorded = now - start >= kAcquisitionSeconds;
         for (const AxisSetup& setup : kAxisSetups) {
-            if (recorded &&
-                RelayState(relays, setup.axis) != RelayState(model.relayByte(), setup.axis)) {
+            int& before = directions[picnic::AxisIndex(setup.axis)];
+            const int direction = model.direction(setup.axis);
+            if (recorded && direction != before) {
                 ++(setup.axis == picnic::Axis::Azimuth ? record.azimuthChanges
                                                        : record.elevationChanges);
             }
+            before = direction;
         }
-        relays = model.relayByte();
         if (recorded && std::fmod(now - start, 0.01) < kTickSeconds) {
             record.addSample(
                 {model.angle(picnic::Axis::Azimuth), model.angle(picnic::Axis::Elevation)},
