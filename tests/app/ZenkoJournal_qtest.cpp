@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "BuildPaths.h"
+#include "support/ControllerProcess.h"
 #include "support/TestSupport.h"
 
 // The journal on the real program's standard error, in the layout it installs itself.
@@ -24,14 +25,15 @@ void ZenkoJournalTest::startUpAndATerminationSignalAreJournaled() {
                                "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nFeedback_Timeout=5\n");
 
     QProcess zenko;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
-    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
-    zenko.setProcessEnvironment(environment);
-    zenko.setReadChannel(QProcess::StandardError);
+    zenko.setProcessEnvironment(zenko::test::ControllerEnvironment());
     zenko.start(executable, {});
     QByteArray seen;
+    const zenko::test::ControllerStartup startup =
+        zenko::test::AwaitStartup(zenko, QStringLiteral("ZENKO"), seen);
+    if (startup.anotherCopyRuns) {
+        QSKIP(zenko::test::kAnotherControllerRuns);
+    }
+    QVERIFY2(startup.up, startup.failure.constData());
     // Bounded by the deadline; a program that ended has nothing more to say.
     const auto waitFor = [&](const QString& pattern) {
         const QRegularExpression line(QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\."
@@ -47,13 +49,9 @@ void ZenkoJournalTest::startUpAndATerminationSignalAreJournaled() {
         }
         return true;
     };
-    const bool configured =
-        waitFor(QStringLiteral("zenko\\.config info: configuration %1, feedback guard 5 s")
-                    .arg(QRegularExpression::escape(ini)));
-    if (!configured && zenko.state() != QProcess::Running) {
-        QSKIP("another ZENKO runs on this machine, so this one ended at once");
-    }
-    QVERIFY2(configured, seen.constData());
+    QVERIFY2(waitFor(QStringLiteral("zenko\\.config info: configuration %1, feedback guard 5 s")
+                         .arg(QRegularExpression::escape(ini))),
+             seen.constData());
 
     ::kill(static_cast<pid_t>(zenko.processId()), SIGTERM);
     QVERIFY2(waitFor(QStringLiteral("zenko\\.link info: ending on SIGTERM, link not running")),

@@ -5,6 +5,8 @@
 #include <QtTest>
 
 #include "BuildPaths.h"
+#include "support/ControllerProcess.h"
+#include "support/TestSupport.h"
 
 // The real program, started as an operator starts it.
 class ZenkoProgramTest : public QObject {
@@ -15,15 +17,13 @@ private slots:
 
 namespace {
 
-QProcess* StartZenko(const QString& executable, QObject* parent) {
-    auto* process = new QProcess(parent);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process->setProcessEnvironment(environment);
+const QString kInstanceName = QStringLiteral("ZENKO");
+
+void StartZenko(QProcess& process, const QString& executable) {
+    process.setProcessEnvironment(zenko::test::ControllerEnvironment());
     // Not the executable's folder: the program must find its ZENKO.ini all the same.
-    process->setWorkingDirectory(QDir::tempPath());
-    process->start(executable, {});
-    return process;
+    process.setWorkingDirectory(QDir::tempPath());
+    process.start(executable, {});
 }
 
 } // namespace
@@ -32,31 +32,37 @@ void ZenkoProgramTest::secondStartEndsSilentlyAndATerminationSignalEndsTheFirst(
     QTemporaryDir folder;
     const QString executable = folder.filePath(QStringLiteral("zenko"));
     QVERIFY(QFile::copy(QStringLiteral(ZENKO_PATH), executable));
-    QFile ini(folder.filePath(QStringLiteral("ZENKO.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[ZENKO]\nPICNIC_IP_1=127.0.0.1\n");
-    ini.close();
+    zenko::test::WriteFile(folder, QStringLiteral("ZENKO.ini"), "[ZENKO]\nPICNIC_IP_1=127.0.0.1\n");
 
-    QProcess* first = StartZenko(executable, this);
-    QVERIFY(first->waitForStarted(5000));
-    if (first->waitForFinished(1500)) {
-        QSKIP("another ZENKO runs on this machine, so this one ended at once");
+    QProcess first;
+    StartZenko(first, executable);
+    QByteArray printed;
+    const zenko::test::ControllerStartup startup =
+        zenko::test::AwaitStartup(first, kInstanceName, printed);
+    if (startup.anotherCopyRuns) {
+        QSKIP(zenko::test::kAnotherControllerRuns);
     }
-    QProcess* second = StartZenko(executable, this);
-    QVERIFY(second->waitForFinished(10000));
-    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY2(startup.up, startup.failure.constData());
+    QProcess second;
+    StartZenko(second, executable);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
 
-    ::kill(static_cast<pid_t>(first->processId()), SIGTERM);
-    QVERIFY(first->waitForFinished(10000));
-    QCOMPARE(first->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(first->exitCode(), 0);
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
     // The name is free again.
-    QProcess* third = StartZenko(executable, this);
-    QVERIFY(!third->waitForFinished(1500));
-    third->terminate();
-    QVERIFY(third->waitForFinished(10000));
+    QProcess third;
+    StartZenko(third, executable);
+    QByteArray thirdPrinted;
+    const zenko::test::ControllerStartup again =
+        zenko::test::AwaitStartup(third, kInstanceName, thirdPrinted);
+    QVERIFY2(again.up, again.failure.constData());
+    third.terminate();
+    QVERIFY(third.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(ZenkoProgramTest)

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "BuildPaths.h"
+#include "support/ControllerProcess.h"
 
 // Installs the build with `cmake --install` into a fresh folder, as a station engineer does,
 // and runs what was installed.
@@ -123,7 +124,6 @@ QProcessEnvironment PlainEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // An inherited staging folder would send the install elsewhere.
     environment.remove(QStringLiteral("DESTDIR"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;
 }
 
@@ -223,15 +223,16 @@ void InstallTest::installedFolderIsCompleteAndRuns() {
     ini.write("[ZENKO]\nPICNIC_IP_1=127.0.0.1\nPICNIC_IP_2=127.0.0.2\nPICNIC_IP_3=127.0.0.3\n");
     ini.close();
     QProcess program;
-    program.setProcessEnvironment(PlainEnvironment());
+    program.setProcessEnvironment(zenko::test::ControllerEnvironment());
     program.setWorkingDirectory(QDir::tempPath());
     program.start(command.first(), {});
-    QVERIFY(program.waitForStarted(5000));
-    if (program.waitForFinished(1500)) {
-        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
-                 program.readAllStandardError().constData());
-        QSKIP("another ZENKO runs on this machine, so this one ended at once");
+    QByteArray printed;
+    const zenko::test::ControllerStartup startup =
+        zenko::test::AwaitStartup(program, QStringLiteral("ZENKO"), printed);
+    if (startup.anotherCopyRuns) {
+        QSKIP(zenko::test::kAnotherControllerRuns);
     }
+    QVERIFY2(startup.up, startup.failure.constData());
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
