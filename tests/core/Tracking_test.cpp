@@ -62,12 +62,13 @@ struct StopCase {
     std::optional<double> off;
 };
 
+// 6 deg/s after a lag of 0.1 s, then 0.5 deg of coast: 3.5 deg away at rest is off at 0.6 s.
 TEST(TrackingAxis, StopIsPlannedFromSpeedLagAndCoast) {
     const AxisMotion motion{6.0, 0.1, 0.5};
     const StopCase cases[] = {
-        {"aim at rest ahead", 1, 3.5, 0.0, 0.1 + 3.0 / 6.0},
-        {"aim at rest behind", -1, -3.5, 0.0, 0.1 + 3.0 / 6.0},
-        {"aim moving away", 1, 3.5, 2.0, 0.1 + 3.2 / 4.0},
+        {"aim at rest ahead", 1, 3.5, 0.0, 0.6},
+        {"aim at rest behind", -1, -3.5, 0.0, 0.6},
+        {"aim moving away", 1, 3.5, 2.0, 0.9},
         {"aim within the coast: off as the motor turns", 1, 0.3, 0.0, 0.1},
         {"aim faster than the axis", 1, 3.5, 6.0, std::nullopt},
     };
@@ -119,6 +120,41 @@ TEST(TrackingAxis, AJumpBehindSwitchesOffAndLetsTheAxisCoastBeforeReversing) {
     EXPECT_EQ(axis.step({0.25, 1.0}, -30.0, 0.0, 0.25), TrackingOrder{});
     EXPECT_EQ(axis.step({0.5, 1.5}, -30.0, 0.0, 0.25).direction, 0);
     EXPECT_EQ(axis.step({0.75, 1.5}, -30.0, 0.0, 0.25).direction, -1);
+    // Within the start lag the motor has not turned yet: off now, not once the lag is over.
+    TrackingAxis early;
+    ASSERT_EQ(early.step({0.0, 0.0}, 30.0, 0.0, 0.25).direction, 1);
+    EXPECT_EQ(early.step({0.05, 0.0}, -30.0, 0.0, 0.25), TrackingOrder{});
+}
+
+// The pulse timer ended the drive as planned, at 0.7 s, and the output check box switches the
+// resting axis off long after: its speed is learnt from the drive that was, 0.6 s of turning
+// that went as far as 4 deg/s goes, with nothing to correct.
+TEST(TrackingAxis, ASwitchOffAfterThePlannedOffLearnsFromThePlannedOff) {
+    TrackingAxis axis;
+    const TrackingOrder order = axis.step({0.0, 0.0}, 30.0, 0.0, 0.25);
+    ASSERT_EQ(order.direction, 1);
+    ASSERT_NEAR(order.offAfterSeconds.value_or(0), 0.7, 1e-9);
+    axis.switchedOff(2.0);
+    axis.step({2.5, 2.7}, 30.0, 0.0, 0.25);
+    EXPECT_DOUBLE_EQ(axis.motion().speed, 4.0);
+}
+
+TEST(TrackingStep, AQuarterOfTheIntervalWithinATenthAndAHalfSecond) {
+    const struct {
+        std::uint32_t intervalSeconds;
+        std::uint32_t periodMs;
+    } cases[] = {
+        {0, 100},
+        {1, 250},
+        {2, 500},
+        {3, 500},
+        // A little over 2^32 ms.
+        {17179870, 500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.intervalSeconds);
+        EXPECT_EQ(TrackingStepPeriodMs(c.intervalSeconds), c.periodMs);
+    }
 }
 
 // The rules against the rotator model in virtual time: a resting target is reached without
