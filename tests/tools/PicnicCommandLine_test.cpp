@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -197,16 +196,6 @@ TEST(PicnicCommandLine, HelpNamesEveryOption) {
         EXPECT_TRUE(outcome.message.contains(QLatin1String(option)));
     }
     EXPECT_EQ(ParseCommandLine(Arguments({"-h"})).action, CommandLineOutcome::Action::Help);
-}
-
-// help2man takes the manual page's name and version from this line.
-TEST(PicnicCommandLine, VersionIsTheNameAndTheVersion) {
-    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--quiet", "--version"}));
-    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^picnic-sim \\d+\\.\\d+\\.\\d+\n$"))
-                    .match(outcome.message)
-                    .hasMatch())
-        << outcome.message.toStdString();
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "zenko-rotctld/RotctldCommandLine.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -119,16 +118,6 @@ TEST(RotctldCommandLine, HelpDocumentsEveryOption) {
             EXPECT_TRUE(outcome.message.contains(QLatin1String(option))) << option;
         }
     }
-}
-
-// help2man takes the manual page's name and version from this line.
-TEST(RotctldCommandLine, VersionIsTheNameAndTheVersion) {
-    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "x", "--version"}));
-    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^zenko-rotctld \\d+\\.\\d+\\.\\d+\n$"))
-                    .match(outcome.message)
-                    .hasMatch())
-        << outcome.message.toStdString();
 }
 
 } // namespace

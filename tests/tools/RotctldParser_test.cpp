@@ -163,29 +163,28 @@ TEST(RotctldChooseAzimuth, NearestEquivalentWithinTheLimits) {
     }
 }
 
+// The header an extended command's status carries, echoing the command as it was given. Which
+// status a command gets is the bridge's decision, tested with the bridge.
 TEST(RotctldFormat, StatusReplies) {
     const struct {
         const char* line;
-        int status;
-        const char* reply;
+        const char* header;
     } cases[] = {
-        {"P 120 45", kOk, "RPRT 0\n"},
-        {"\\set_pos 500 10", kInvalidParameter, "RPRT -1\n"},
-        {"+P 120 45", kOk, "set_pos: 120 45\nRPRT 0\n"},
-        {";P 10,5 20", kOk, "set_pos: 10,5 20;RPRT 0\n"},
-        {"|P 500 2 extra", kInvalidParameter, "set_pos: 500 2|RPRT -1\n"},
-        {",P 1", kInvalidParameter, "set_pos: 1,RPRT -1\n"},
-        {"+P", kInvalidParameter, "set_pos:\nRPRT -1\n"},
-        {"S", kOk, "RPRT 0\n"},
-        {"|\\stop", kOk, "stop:|RPRT 0\n"},
-        {"+K", kTimedOut, "park:\nRPRT -5\n"},
-        {";p", kTimedOut, "get_pos:;RPRT -5\n"},
-        {"x", kNotAvailable, "RPRT -11\n"},
-        {"+x", kNotAvailable, "RPRT -11\n"},
+        {"P 120 45", ""},
+        {"+P 120 45", "set_pos: 120 45\n"},
+        {";P 10,5 20", "set_pos: 10,5 20;"},
+        {"|P 500 2 extra", "set_pos: 500 2|"},
+        {",P 1", "set_pos: 1,"},
+        {"+P", "set_pos:\n"},
+        {"|\\stop", "stop:|"},
+        {"+K", "park:\n"},
+        {";p", "get_pos:;"},
+        {"+x", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(Text(FormatStatus(Parsed(c.line), c.status)), c.reply);
+        EXPECT_EQ(Text(FormatStatus(Parsed(c.line), kTimedOut)),
+                  c.header + std::string("RPRT -5\n"));
     }
 }
 

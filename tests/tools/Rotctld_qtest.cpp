@@ -179,10 +179,18 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
     QVERIFY(bridge);
     Client client(bridge->serverPort());
     QVERIFY(client.connected());
+    // A rotator of 450 deg: a target is sent as its equivalent nearest the reported azimuth.
+    settings.limits.maxAzimuth = 450;
+    const auto overlapBridge = StartBridge(controller, settings);
+    QVERIFY(overlapBridge);
+    Client overlapClient(overlapBridge->serverPort());
+    QVERIFY(overlapClient.connected());
     const struct {
         QByteArray line;
         QList<QByteArray> requests;
         QByteArray reply;
+        bool overlap = false;
+        double azimuth = 123.456;
     } cases[] = {
         {"P 120 45\n", {"ZENKO,120,45"}, "RPRT 0\n"},
         {"\\set_pos 123,5 45,25\n", {"ZENKO,123.5,45.25"}, "RPRT 0\n"},
@@ -190,6 +198,9 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
         {"P 360.5 10\n", {}, "RPRT -1\n"},
         {"+P 10 -1\n", {}, "set_pos: 10 -1\nRPRT -1\n"},
         {"P ten 10\n", {}, "RPRT -1\n"},
+        {"P 10 10\n", {"?", "ZENKO,370,10"}, "RPRT 0\n", true, 350},
+        {"P 400 10\n", {"?", "ZENKO,40,10"}, "RPRT 0\n", true},
+        {"P 10 95\n", {}, "RPRT -1\n", true},
         {"p\n", {"?"}, "123.46\n45.25\n"},
         {"+\\get_pos\n", {"?"}, "get_pos:\nAzimuth: 123.46\nElevation: 45.25\nRPRT 0\n"},
         // The target becomes the position the controller reports.
@@ -209,7 +220,8 @@ void RotctldTest::commandsAndWhatTheControllerReceives() {
     for (const auto& c : cases) {
         const QByteArray name = c.line.left(40);
         controller.requests.clear();
-        QCOMPARE(client.ask(c.line, c.reply.count('\n')), c.reply);
+        controller.azimuth = c.azimuth;
+        QCOMPARE((c.overlap ? overlapClient : client).ask(c.line, c.reply.count('\n')), c.reply);
         QVERIFY2(controller.requests == c.requests, name.constData());
     }
     // Nothing was answered twice: a second answer would come before this one.

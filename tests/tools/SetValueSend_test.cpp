@@ -3,7 +3,6 @@
 
 #include <limits>
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "support/Arguments.h"
@@ -120,16 +119,6 @@ TEST(SetValueSendCommandLine, HelpDocumentsEveryOption) {
           "--port", "--timeout", "--version", "whole degrees", "10005", "10006", "Exit status"}) {
         EXPECT_TRUE(outcome.message.contains(QLatin1String(word))) << word;
     }
-}
-
-// help2man takes the manual page's name and version from this line.
-TEST(SetValueSendCommandLine, VersionIsTheNameAndTheVersion) {
-    const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--query-ascii", "--version"}));
-    ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Version);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^setvalue-send \\d+\\.\\d+\\.\\d+\n$"))
-                    .match(outcome.message)
-                    .hasMatch())
-        << outcome.message.toStdString();
 }
 
 TEST(SetValueSendCommandLine, DegreesToThousandthsRoundsOnTheDigits) {

@@ -1,7 +1,15 @@
 #include "common/CommandLineNumbers.h"
 #include "common/Ipv4Text.h"
 
+#include <functional>
+
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include "picnic-sim/PicnicCommandLine.h"
+#include "setvalue-send/SetValueSendCommandLine.h"
+#include "support/Arguments.h"
+#include "zenko-rotctld/RotctldCommandLine.h"
 
 namespace zenko::tools {
 namespace {
@@ -108,6 +116,29 @@ TEST(ToolCommandLine, NumericAddressesAndTheLoopbackNet) {
         const QHostAddress address = ParseNumericAddress(QString::fromUtf8(c.text));
         EXPECT_EQ(!address.isNull(), c.numeric);
         EXPECT_EQ(IsIpv4Loopback(address), c.ipv4Loopback);
+    }
+}
+
+// help2man takes each manual page's name and version from this line, whatever else is asked.
+TEST(ToolCommandLine, VersionIsTheNameAndTheVersion) {
+    const struct {
+        const char* tool;
+        std::function<CommandLineAnswer(const QStringList&)> parse;
+        QStringList arguments;
+    } cases[] = {
+        {"picnic-sim", picnic::ParseCommandLine, test::Arguments({"--quiet", "--version"})},
+        {"setvalue-send", setvaluesend::ParseCommandLine,
+         test::Arguments({"--query-ascii", "--version"})},
+        {"zenko-rotctld", rotctld::ParseCommandLine, test::Arguments({"--port", "x", "--version"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tool);
+        const CommandLineAnswer answer = c.parse(c.arguments);
+        ASSERT_EQ(answer.action, CommandLineAnswer::Action::Version);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^%1 \\d+\\.\\d+\\.\\d+\n$").arg(c.tool))
+                        .match(answer.message)
+                        .hasMatch())
+            << answer.message.toStdString();
     }
 }
 
