@@ -8,11 +8,14 @@
 #include "support/ControllerProcess.h"
 #include "support/TestSupport.h"
 
-// The real program, started as an operator starts it.
+using namespace zenko::test;
+
+// The real program, started as an operator starts it, and its journal on standard error in the
+// layout it installs itself.
 class ZenkoProgramTest : public QObject {
     Q_OBJECT
 private slots:
-    void secondStartEndsSilentlyAndATerminationSignalEndsTheFirst();
+    void journalsItsStartRefusesASecondCopyAndEndsOnATerminationSignal();
 };
 
 namespace {
@@ -20,7 +23,7 @@ namespace {
 const QString kInstanceName = QStringLiteral("ZENKO");
 
 void StartZenko(QProcess& process, const QString& executable) {
-    process.setProcessEnvironment(zenko::test::ControllerEnvironment());
+    process.setProcessEnvironment(ControllerEnvironment());
     // Not the executable's folder: the program must find its ZENKO.ini all the same.
     process.setWorkingDirectory(QDir::tempPath());
     process.start(executable, {});
@@ -28,21 +31,32 @@ void StartZenko(QProcess& process, const QString& executable) {
 
 } // namespace
 
-void ZenkoProgramTest::secondStartEndsSilentlyAndATerminationSignalEndsTheFirst() {
+void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSignal() {
     QTemporaryDir folder;
     const QString executable = folder.filePath(QStringLiteral("zenko"));
     QVERIFY(QFile::copy(QStringLiteral(ZENKO_PATH), executable));
-    zenko::test::WriteFile(folder, QStringLiteral("ZENKO.ini"), "[ZENKO]\nPICNIC_IP_1=127.0.0.1\n");
+    const QString ini = WriteFile(folder, QStringLiteral("ZENKO.ini"),
+                                  "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nFeedback_Timeout=5\n");
 
     QProcess first;
     StartZenko(first, executable);
     QByteArray printed;
-    const zenko::test::ControllerStartup startup =
-        zenko::test::AwaitStartup(first, kInstanceName, printed);
+    const ControllerStartup startup = AwaitStartup(first, kInstanceName, printed);
     if (startup.anotherCopyRuns) {
-        QSKIP(zenko::test::kAnotherControllerRuns);
+        QSKIP(kAnotherControllerRuns);
     }
     QVERIFY2(startup.up, startup.failure.constData());
+    // A whole line of the journal.
+    const auto journaled = [&](const QString& pattern) {
+        return AwaitJournal(first, printed,
+                            QRegularExpression(QStringLiteral(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.)"
+                                                              R"(\d{3} )") +
+                                               pattern + u'\n'));
+    };
+    QVERIFY2(journaled(QStringLiteral("zenko\\.config info: configuration %1, feedback guard 5 s")
+                           .arg(QRegularExpression::escape(ini))),
+             printed.constData());
+
     QProcess second;
     StartZenko(second, executable);
     QVERIFY(second.waitForFinished(10000));
@@ -51,6 +65,8 @@ void ZenkoProgramTest::secondStartEndsSilentlyAndATerminationSignalEndsTheFirst(
     QCOMPARE(first.state(), QProcess::Running);
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    QVERIFY2(journaled(QStringLiteral("zenko\\.link info: ending on SIGTERM, link not running")),
+             printed.constData());
     QVERIFY(first.waitForFinished(10000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
@@ -58,8 +74,7 @@ void ZenkoProgramTest::secondStartEndsSilentlyAndATerminationSignalEndsTheFirst(
     QProcess third;
     StartZenko(third, executable);
     QByteArray thirdPrinted;
-    const zenko::test::ControllerStartup again =
-        zenko::test::AwaitStartup(third, kInstanceName, thirdPrinted);
+    const ControllerStartup again = AwaitStartup(third, kInstanceName, thirdPrinted);
     QVERIFY2(again.up, again.failure.constData());
     third.terminate();
     QVERIFY(third.waitForFinished(10000));

@@ -3,11 +3,12 @@
 #include <QUdpSocket>
 #include <QtTest>
 
-#include "platform/JournalFormat.h"
+#include "support/JournalCapture.h"
 #include "support/LinkFixture.h"
 #include "ui/MainWindowTemplate.h"
 
 using namespace zenko;
+using test::JournalCapture;
 using test::LinkFixture;
 
 namespace {
@@ -43,28 +44,6 @@ Relays RelaysOf(const LinkFixture& link, char mask, qsizetype from = 0) {
     }
     return relays;
 }
-
-// The journal's lines as the program formats them, collected while it lives.
-struct JournalCapture {
-    JournalCapture() {
-        s_lines.clear();
-        qSetMessagePattern(QString::fromLatin1(platform::kJournalPattern));
-        m_previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-                s_lines << qFormatLogMessage(type, context, text);
-            });
-    }
-    ~JournalCapture() {
-        qInstallMessageHandler(m_previous);
-        QLoggingCategory::setFilterRules({});
-    }
-    static qsizetype count(const QString& part) {
-        return std::count_if(s_lines.begin(), s_lines.end(),
-                             [&](const QString& line) { return line.contains(part); });
-    }
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
-};
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "support/JournalCapture.h"
 #include "tools/HamlibClient.h"
 
 using namespace zenko;
@@ -16,35 +17,6 @@ using test::ModelAngle;
 using test::Rotctl;
 using test::RotctlRun;
 using test::StartBridge;
-
-namespace {
-
-// The set_pos lines clients send the bridge, from its journal at the debug level, while it lives.
-class SetPositionsSent {
-public:
-    SetPositionsSent() {
-        s_count = 0;
-        QLoggingCategory::setFilterRules(QStringLiteral("zenko.rotctld.debug=true"));
-        m_previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-                if (type == QtDebugMsg && qstrcmp(context.category, "zenko.rotctld") == 0 &&
-                    text.contains(QStringLiteral(" sent \"P "))) {
-                    ++s_count;
-                }
-            });
-    }
-    ~SetPositionsSent() {
-        qInstallMessageHandler(m_previous);
-        QLoggingCategory::setFilterRules({});
-    }
-    static int count() { return s_count; }
-
-private:
-    static inline int s_count = 0;
-    QtMessageHandler m_previous = nullptr;
-};
-
-} // namespace
 
 class RotctldHamlibTest : public QObject {
     Q_OBJECT
@@ -106,12 +78,17 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
     const auto bridge = StartBridge(link, settings);
     QVERIFY(bridge);
 
-    const SetPositionsSent sent;
+    // What rotctl sends the bridge, from the bridge's journal.
+    const test::JournalCapture journal;
+    QLoggingCategory::setFilterRules(QStringLiteral("zenko.rotctld.debug=true"));
+    const auto setPositionsSent = [&] {
+        return journal.count(QStringLiteral(" sent \"P "));
+    };
     const RotctlRun inside = Rotctl(
         bridge->serverPort(), {QStringLiteral("P"), QStringLiteral("150"), QStringLiteral("10")});
     QVERIFY2(inside.finished && inside.exitCode == 0, inside.errors.constData());
     QCOMPARE(link.dlg().m_dRemoteSetAz, 150.0);
-    QCOMPARE(sent.count(), 1);
+    QCOMPARE(setPositionsSent(), 1);
     // rotctl read the limits from \dump_state and refuses by itself: nothing reaches the bridge,
     // which would refuse them as well.
     for (const QStringList& outside :
@@ -121,7 +98,7 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
         QVERIFY(refused.finished);
         QVERIFY(refused.exitCode != 0);
     }
-    QCOMPARE(sent.count(), 1);
+    QCOMPARE(setPositionsSent(), 1);
     // Sent raw past rotctl's own check, the bridge refuses with the code Hamlib's rotctld gives.
     const RotctlRun raw =
         Rotctl(bridge->serverPort(), {QStringLiteral("w"), QStringLiteral("P 200 10\n")});
