@@ -18,20 +18,8 @@ private slots:
     void journalsItsStartRefusesASecondCopyAndEndsOnATerminationSignal();
 };
 
-namespace {
-
-const QString kInstanceName = QStringLiteral("ZENKO");
-
-void StartZenko(QProcess& process, const QString& executable) {
-    process.setProcessEnvironment(ControllerEnvironment());
-    // Not the executable's folder: the program must find its ZENKO.ini all the same.
-    process.setWorkingDirectory(QDir::tempPath());
-    process.start(executable, {});
-}
-
-} // namespace
-
 void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSignal() {
+    const QString instanceName = QStringLiteral("ZENKO");
     QTemporaryDir folder;
     const QString executable = folder.filePath(QStringLiteral("zenko"));
     QVERIFY(QFile::copy(QStringLiteral(ZENKO_PATH), executable));
@@ -39,26 +27,23 @@ void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSi
                                   "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nFeedback_Timeout=5\n");
 
     QProcess first;
-    StartZenko(first, executable);
+    StartController(first, executable);
     QByteArray printed;
-    const ControllerStartup startup = AwaitStartup(first, kInstanceName, printed);
+    const ControllerStartup startup = AwaitStartup(first, instanceName, printed);
     if (startup.anotherCopyRuns) {
         QSKIP(kAnotherControllerRuns);
     }
     QVERIFY2(startup.up, startup.failure.constData());
-    // A whole line of the journal.
-    const auto journaled = [&](const QString& pattern) {
-        return AwaitJournal(first, printed,
-                            QRegularExpression(QStringLiteral(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.)"
-                                                              R"(\d{3} )") +
-                                               pattern + u'\n'));
+    const auto journaled = [&](const QString& line) {
+        const QString stamp = QStringLiteral(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )");
+        return AwaitJournal(first, printed, QRegularExpression(stamp + line + u'\n'));
     };
     QVERIFY2(journaled(QStringLiteral("zenko\\.config info: configuration %1, feedback guard 5 s")
                            .arg(QRegularExpression::escape(ini))),
              printed.constData());
 
     QProcess second;
-    StartZenko(second, executable);
+    StartController(second, executable);
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
@@ -72,9 +57,9 @@ void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSi
     QCOMPARE(first.exitCode(), 0);
     // The name is free again.
     QProcess third;
-    StartZenko(third, executable);
+    StartController(third, executable);
     QByteArray thirdPrinted;
-    const ControllerStartup again = AwaitStartup(third, kInstanceName, thirdPrinted);
+    const ControllerStartup again = AwaitStartup(third, instanceName, thirdPrinted);
     QVERIFY2(again.up, again.failure.constData());
     third.terminate();
     QVERIFY(third.waitForFinished(10000));

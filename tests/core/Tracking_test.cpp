@@ -139,21 +139,11 @@ TEST(TrackingAxis, ASwitchOffAfterThePlannedOffLearnsFromThePlannedOff) {
     EXPECT_DOUBLE_EQ(axis.motion().speed, 4.0);
 }
 
+// 17179870 s is a little over 2^32 ms.
 TEST(TrackingStep, AQuarterOfTheIntervalWithinATenthAndAHalfSecond) {
-    const struct {
-        std::uint32_t intervalSeconds;
-        std::uint32_t periodMs;
-    } cases[] = {
-        {0, 100},
-        {1, 250},
-        {2, 500},
-        {3, 500},
-        // A little over 2^32 ms.
-        {17179870, 500},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.intervalSeconds);
-        EXPECT_EQ(TrackingStepPeriodMs(c.intervalSeconds), c.periodMs);
+    const std::uint32_t cases[][2] = {{0, 100}, {1, 250}, {2, 500}, {3, 500}, {17179870, 500}};
+    for (const auto& [intervalSeconds, periodMs] : cases) {
+        EXPECT_EQ(TrackingStepPeriodMs(intervalSeconds), periodMs) << intervalSeconds;
     }
 }
 

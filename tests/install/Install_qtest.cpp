@@ -223,9 +223,7 @@ void InstallTest::installedFolderIsCompleteAndRuns() {
     ini.write("[ZENKO]\nPICNIC_IP_1=127.0.0.1\nPICNIC_IP_2=127.0.0.2\nPICNIC_IP_3=127.0.0.3\n");
     ini.close();
     QProcess program;
-    program.setProcessEnvironment(zenko::test::ControllerEnvironment());
-    program.setWorkingDirectory(QDir::tempPath());
-    program.start(command.first(), {});
+    zenko::test::StartController(program, command.first());
     QByteArray printed;
     const zenko::test::ControllerStartup startup =
         zenko::test::AwaitStartup(program, QStringLiteral("ZENKO"), printed);

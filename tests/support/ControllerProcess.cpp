@@ -1,17 +1,20 @@
 #include "support/ControllerProcess.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 
 #include "platform/SingleInstance.h"
 
 namespace zenko::test {
 
-QProcessEnvironment ControllerEnvironment() {
+void StartController(QProcess& process, const QString& executable) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
     environment.remove(QStringLiteral("QT_LOGGING_RULES"));
-    return environment;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(QDir::tempPath());
+    process.start(executable, {});
 }
 
 bool AwaitJournal(QProcess& process, QByteArray& printed, const QRegularExpression& line,
@@ -33,20 +36,14 @@ ControllerStartup AwaitStartup(QProcess& process, const QString& instanceName,
     startup.up =
         AwaitJournal(process, printed,
                      QRegularExpression(QStringLiteral("zenko\\.config info: configuration ")));
-    if (startup.up) {
-        return startup;
-    }
     printed += process.readAllStandardOutput();
-    if (process.state() != QProcess::NotRunning) {
-        startup.failure = "running without a window; printed:\n" + printed;
+    if (startup.up || process.state() != QProcess::NotRunning) {
+        startup.failure = "no window; printed:\n" + printed;
         return startup;
     }
     const bool endedQuietly =
         process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     startup.anotherCopyRuns = endedQuietly && !platform::SingleInstance(instanceName).acquired();
-    if (startup.anotherCopyRuns) {
-        return startup;
-    }
     // After a crash QProcess gives the signal's number as the exit code.
     startup.failure =
         (process.exitStatus() == QProcess::CrashExit ? "ended by signal " : "ended with status ") +

@@ -20,6 +20,7 @@ TEST(PicnicCommandLine, DefaultsMatchTheControllersDefaults) {
     EXPECT_TRUE(settings.simulator.replyFromAddress.isEmpty());
     EXPECT_TRUE(settings.simulator.answerAdc);
     EXPECT_FALSE(settings.quiet);
+    EXPECT_FALSE(settings.view);
     EXPECT_EQ(settings.statusIntervalMs, 0);
     const RotatorParameters& model = settings.simulator.model;
     EXPECT_EQ(model.azimuth.speed, 10.0);
@@ -109,6 +110,10 @@ TEST(PicnicCommandLine, AcceptsEveryOption) {
                     m.azimuth.noiseDegrees == 0.25 && m.elevation.noiseDegrees == 0.25 &&
                     m.noiseSeed == 42;
          }},
+        {"view", Arguments({"--view"}),
+         [](const PicnicSettings& s) {
+             return s.view;
+         }},
         {"history", Arguments({"--history", "0"}),
          [](const PicnicSettings& s) {
              return s.simulator.historyLimit == 0;
@@ -164,6 +169,7 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
         {"negative history", Arguments({"--history", "-1"}), "whole number"},
         {"unknown option", Arguments({"--frobnicate"}), "unknown argument --frobnicate"},
         {"stray value", Arguments({"10001"}), "unknown argument 10001"},
+        {"a switch with a value", Arguments({"--view=1"}), "unknown argument --view=1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -189,8 +195,9 @@ TEST(PicnicCommandLine, HelpNamesEveryOption) {
                                  "--coast",    "--noise",
                                  "--seed",     "--history",
                                  "--quiet",    "--status-interval",
-                                 "SIGUSR1",    "SIGUSR2",
-                                 "--help",     "--version"};
+                                 "--view",     "SIGUSR1",
+                                 "SIGUSR2",    "--help",
+                                 "--version"};
     for (const char* option : named) {
         SCOPED_TRACE(option);
         EXPECT_TRUE(outcome.message.contains(QLatin1String(option)));

@@ -17,7 +17,6 @@
 
 #include "BuildPaths.h"
 
-#include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicProtocol.h"
 #include "picnic-sim/PicnicSimulator.h"
 
@@ -87,7 +86,6 @@ class PicnicViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void viewOptionIsReadAndDocumented();
     void showsTheModel_data();
     void showsTheModel();
     void followsATurningAntennaAndRestsWhenItStands();
@@ -97,17 +95,6 @@ private slots:
     // Last: it runs the application's own event loop to its end.
     void closingTheWindowEndsTheEventLoopWithStatusZero();
 };
-
-void PicnicViewTest::viewOptionIsReadAndDocumented() {
-    QVERIFY(!ParseCommandLine({}).settings.view);
-    const CommandLineOutcome view =
-        ParseCommandLine({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--view")});
-    QCOMPARE(view.action, CommandLineOutcome::Action::Run);
-    QVERIFY(view.settings.view);
-    QCOMPARE(ParseCommandLine({QStringLiteral("--view=1")}).action,
-             CommandLineOutcome::Action::Fail);
-    QVERIFY(HelpText().contains(QLatin1String("--view")));
-}
 
 void PicnicViewTest::showsTheModel_data() {
     QTest::addColumn<double>("azimuth");

@@ -81,14 +81,12 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
     // What rotctl sends the bridge, from the bridge's journal.
     const test::JournalCapture journal;
     QLoggingCategory::setFilterRules(QStringLiteral("zenko.rotctld.debug=true"));
-    const auto setPositionsSent = [&] {
-        return journal.count(QStringLiteral(" sent \"P "));
-    };
+    const QString setPosition = QStringLiteral(" sent \"P ");
     const RotctlRun inside = Rotctl(
         bridge->serverPort(), {QStringLiteral("P"), QStringLiteral("150"), QStringLiteral("10")});
     QVERIFY2(inside.finished && inside.exitCode == 0, inside.errors.constData());
     QCOMPARE(link.dlg().m_dRemoteSetAz, 150.0);
-    QCOMPARE(setPositionsSent(), 1);
+    QCOMPARE(journal.count(setPosition), 1);
     // rotctl read the limits from \dump_state and refuses by itself: nothing reaches the bridge,
     // which would refuse them as well.
     for (const QStringList& outside :
@@ -98,7 +96,7 @@ void RotctldHamlibTest::rotctlKeepsToTheLimitsOfDumpState() {
         QVERIFY(refused.finished);
         QVERIFY(refused.exitCode != 0);
     }
-    QCOMPARE(setPositionsSent(), 1);
+    QCOMPARE(journal.count(setPosition), 1);
     // Sent raw past rotctl's own check, the bridge refuses with the code Hamlib's rotctld gives.
     const RotctlRun raw =
         Rotctl(bridge->serverPort(), {QStringLiteral("w"), QStringLiteral("P 200 10\n")});
