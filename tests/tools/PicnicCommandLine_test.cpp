@@ -30,98 +30,82 @@ TEST(PicnicCommandLine, DefaultsMatchTheControllersDefaults) {
     EXPECT_EQ(model.elevation.line.volts2, 4.5);
 }
 
+struct AcceptedCase {
+    const char* name;
+    QStringList arguments;
+    std::function<bool(const PicnicSettings&)> holds;
+};
+
+// A row a call, so that a row's check stands beside its command line.
+AcceptedCase Accepted(const char* name, const QStringList& arguments,
+                      std::function<bool(const PicnicSettings&)> holds) {
+    return {name, arguments, std::move(holds)};
+}
+
 TEST(PicnicCommandLine, AcceptsEveryOption) {
-    const struct {
-        const char* name;
-        QStringList arguments;
-        std::function<bool(const PicnicSettings&)> holds;
-    } cases[] = {
-        {"port 0", Arguments({"--port", "0"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.port == 0;
-         }},
-        {"port with equals", Arguments({"--port=65535"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.port == 65535;
-         }},
-        {"another loopback address", Arguments({"--bind", "127.1.2.3"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.bindAddress == "127.1.2.3";
-         }},
-        {"non-loopback allowed", Arguments({"--bind", "192.0.2.1", "--allow-non-loopback"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.bindAddress == "192.0.2.1";
-         }},
-        {"any address allowed before it", Arguments({"--allow-non-loopback", "--bind=0.0.0.0"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.bindAddress == "0.0.0.0";
-         }},
-        {"reply from", Arguments({"--reply-from", "127.0.0.2"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.replyFromAddress == "127.0.0.2";
-         }},
-        {"silent", Arguments({"--silent"}),
-         [](const PicnicSettings& s) {
-             return !s.simulator.answerAdc;
-         }},
-        {"quiet", Arguments({"--quiet"}),
-         [](const PicnicSettings& s) {
-             return s.quiet;
-         }},
-        {"status interval", Arguments({"--status-interval", "250"}),
-         [](const PicnicSettings& s) {
-             return s.statusIntervalMs == 250;
-         }},
-        {"starts", Arguments({"--az-start", "-12.5", "--el-start=+7.25"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.model.azimuth.startAngle == -12.5 &&
-                    s.simulator.model.elevation.startAngle == 7.25;
-         }},
-        {"speeds", Arguments({"--az-speed", "2.5", "--el-speed", "0"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.model.azimuth.speed == 2.5 &&
-                    s.simulator.model.elevation.speed == 0.0;
-         }},
-        {"az line", Arguments({"--az-line", "0:0.5,360:4.5"}),
-         [](const PicnicSettings& s) {
-             const PotentiometerLine& line = s.simulator.model.azimuth.line;
-             return line.angle1 == 0 && line.volts1 == 0.5 && line.angle2 == 360 &&
-                    line.volts2 == 4.5;
-         }},
-        {"el line descending", Arguments({"--el-line=-10:4.8,90:0.3"}),
-         [](const PicnicSettings& s) {
-             const PotentiometerLine& line = s.simulator.model.elevation.line;
-             return line.angle1 == -10 && line.volts1 == 4.8 && line.angle2 == 90 &&
-                    line.volts2 == 0.3;
-         }},
-        {"stops", Arguments({"--az-stops", "-180:540", "--el-stops", "-10:100"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.model.azimuth.lowerStop == -180.0 &&
-                    s.simulator.model.azimuth.upperStop == 540.0 &&
-                    s.simulator.model.elevation.lowerStop == -10.0 &&
-                    s.simulator.model.elevation.upperStop == 100.0;
-         }},
-        {"run-up, coast and noise on both axes",
-         Arguments({"--run-up", "0.15", "--coast=0.2", "--noise", "0.25", "--seed", "42"}),
-         [](const PicnicSettings& s) {
-             const RotatorParameters& m = s.simulator.model;
-             return m.azimuth.runUpSeconds == 0.15 && m.elevation.runUpSeconds == 0.15 &&
-                    m.azimuth.coastSeconds == 0.2 && m.elevation.coastSeconds == 0.2 &&
-                    m.azimuth.noiseDegrees == 0.25 && m.elevation.noiseDegrees == 0.25 &&
-                    m.noiseSeed == 42;
-         }},
-        {"view", Arguments({"--view"}),
-         [](const PicnicSettings& s) {
-             return s.view;
-         }},
-        {"history", Arguments({"--history", "0"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.historyLimit == 0;
-         }},
-        {"the last of a repeated option wins", Arguments({"--port", "1", "--port", "2"}),
-         [](const PicnicSettings& s) {
-             return s.simulator.port == 2;
-         }},
+    const AcceptedCase cases[] = {
+        Accepted("port 0", Arguments({"--port", "0"}),
+                 [](const PicnicSettings& s) { return s.simulator.port == 0; }),
+        Accepted("port with equals", Arguments({"--port=65535"}),
+                 [](const PicnicSettings& s) { return s.simulator.port == 65535; }),
+        Accepted("another loopback address", Arguments({"--bind", "127.1.2.3"}),
+                 [](const PicnicSettings& s) { return s.simulator.bindAddress == "127.1.2.3"; }),
+        Accepted("non-loopback allowed", Arguments({"--bind", "192.0.2.1", "--allow-non-loopback"}),
+                 [](const PicnicSettings& s) { return s.simulator.bindAddress == "192.0.2.1"; }),
+        Accepted("any address allowed before it",
+                 Arguments({"--allow-non-loopback", "--bind=0.0.0.0"}),
+                 [](const PicnicSettings& s) { return s.simulator.bindAddress == "0.0.0.0"; }),
+        Accepted(
+            "reply from", Arguments({"--reply-from", "127.0.0.2"}),
+            [](const PicnicSettings& s) { return s.simulator.replyFromAddress == "127.0.0.2"; }),
+        Accepted("silent", Arguments({"--silent"}),
+                 [](const PicnicSettings& s) { return !s.simulator.answerAdc; }),
+        Accepted("quiet", Arguments({"--quiet"}), [](const PicnicSettings& s) { return s.quiet; }),
+        Accepted("status interval", Arguments({"--status-interval", "250"}),
+                 [](const PicnicSettings& s) { return s.statusIntervalMs == 250; }),
+        Accepted("starts", Arguments({"--az-start", "-12.5", "--el-start=+7.25"}),
+                 [](const PicnicSettings& s) {
+                     return s.simulator.model.azimuth.startAngle == -12.5 &&
+                            s.simulator.model.elevation.startAngle == 7.25;
+                 }),
+        Accepted("speeds", Arguments({"--az-speed", "2.5", "--el-speed", "0"}),
+                 [](const PicnicSettings& s) {
+                     return s.simulator.model.azimuth.speed == 2.5 &&
+                            s.simulator.model.elevation.speed == 0.0;
+                 }),
+        Accepted("az line", Arguments({"--az-line", "0:0.5,360:4.5"}),
+                 [](const PicnicSettings& s) {
+                     const PotentiometerLine& line = s.simulator.model.azimuth.line;
+                     return line.angle1 == 0 && line.volts1 == 0.5 && line.angle2 == 360 &&
+                            line.volts2 == 4.5;
+                 }),
+        Accepted("el line descending", Arguments({"--el-line=-10:4.8,90:0.3"}),
+                 [](const PicnicSettings& s) {
+                     const PotentiometerLine& line = s.simulator.model.elevation.line;
+                     return line.angle1 == -10 && line.volts1 == 4.8 && line.angle2 == 90 &&
+                            line.volts2 == 0.3;
+                 }),
+        Accepted("stops", Arguments({"--az-stops", "-180:540", "--el-stops", "-10:100"}),
+                 [](const PicnicSettings& s) {
+                     return s.simulator.model.azimuth.lowerStop == -180.0 &&
+                            s.simulator.model.azimuth.upperStop == 540.0 &&
+                            s.simulator.model.elevation.lowerStop == -10.0 &&
+                            s.simulator.model.elevation.upperStop == 100.0;
+                 }),
+        Accepted("run-up, coast and noise on both axes",
+                 Arguments({"--run-up", "0.15", "--coast=0.2", "--noise", "0.25", "--seed", "42"}),
+                 [](const PicnicSettings& s) {
+                     const RotatorParameters& m = s.simulator.model;
+                     return m.azimuth.runUpSeconds == 0.15 && m.elevation.runUpSeconds == 0.15 &&
+                            m.azimuth.coastSeconds == 0.2 && m.elevation.coastSeconds == 0.2 &&
+                            m.azimuth.noiseDegrees == 0.25 && m.elevation.noiseDegrees == 0.25 &&
+                            m.noiseSeed == 42;
+                 }),
+        Accepted("view", Arguments({"--view"}), [](const PicnicSettings& s) { return s.view; }),
+        Accepted("history", Arguments({"--history", "0"}),
+                 [](const PicnicSettings& s) { return s.simulator.historyLimit == 0; }),
+        Accepted("the last of a repeated option wins", Arguments({"--port", "1", "--port", "2"}),
+                 [](const PicnicSettings& s) { return s.simulator.port == 2; }),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
