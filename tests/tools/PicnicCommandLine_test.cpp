@@ -169,22 +169,12 @@ TEST(PicnicCommandLine, RefusesWithOneLineAndStatusTwo) {
 TEST(PicnicCommandLine, HelpNamesEveryOption) {
     const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "1", "--help"}));
     ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
-    const char* const named[] = {"--bind",     "--allow-non-loopback",
-                                 "--port",     "--reply-from",
-                                 "--silent",   "--az-start",
-                                 "--el-start", "--az-speed",
-                                 "--el-speed", "--az-line",
-                                 "--el-line",  "--az-stops",
-                                 "--el-stops", "--run-up",
-                                 "--coast",    "--noise",
-                                 "--seed",     "--history",
-                                 "--quiet",    "--status-interval",
-                                 "--view",     "SIGUSR1",
-                                 "SIGUSR2",    "--help",
-                                 "--version"};
-    for (const char* option : named) {
-        SCOPED_TRACE(option);
-        EXPECT_TRUE(outcome.message.contains(QLatin1String(option)));
+    const QString named = QStringLiteral(
+        "--bind --allow-non-loopback --port --reply-from --silent --az-start --el-start --az-speed "
+        "--el-speed --az-line --el-line --az-stops --el-stops --run-up --coast --noise --seed "
+        "--history --quiet --status-interval --view SIGUSR1 SIGUSR2 --help --version");
+    for (const QString& option : named.split(QLatin1Char(' '))) {
+        EXPECT_TRUE(outcome.message.contains(option)) << option.toStdString();
     }
     EXPECT_EQ(ParseCommandLine(Arguments({"-h"})).action, CommandLineOutcome::Action::Help);
 }
