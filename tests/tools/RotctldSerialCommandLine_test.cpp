@@ -37,5 +37,13 @@ TEST(RotctldSerialCommandLine, ProtocolPseudoTerminalAndIdlePark) {
     }
 }
 
+TEST(RotctldSerialCommandLine, HelpDocumentsTheProtocolsAndTheirOptions) {
+    const QString help = ParseCommandLine(Arguments({"--help"})).message;
+    for (const char* text :
+         {"--protocol", "--pty", "--park-after", "gs232a", "gs232b", "easycomm2", "rot2prog"}) {
+        EXPECT_TRUE(help.contains(QLatin1String(text))) << text;
+    }
+}
+
 } // namespace
 } // namespace zenko::rotctld
