@@ -110,11 +110,9 @@ TEST(SerialProtocols, Gs232CommandsAndReplies) {
         {b, "R\rL\rU\rD\r", {"set az=450!", "set az=0!", "set el=180", "set el=0"}, ""},
         // Speeds, calibration, the timed tracking of the interface's memory, malformed angles.
         {a, "X4\r", {"-"}, "?>\r\n"},
-        {b, "O2\r", {"-"}, "?>\r\n"},
         {a, "W001 120 045\r", {"-"}, "?>\r\n"},
         {a, "W120\r", {"-"}, "?>\r\n"},
         {b, "W-10 045\r", {"-"}, "?>\r\n"},
-        {a, "M090 100\r", {"-"}, "?>\r\n"},
         {a, QByteArray(300, 'C') + "\rB\r", {"-", "get"}, "?>\r\n+0045\r\n"},
     };
     for (const Row& row : rows) {

@@ -82,8 +82,8 @@ bool RotctldBridge::listen() {
     }
     qCInfo(lcRotctld, "listening on %s, controller at %s", qUtf8Printable(endpoint),
            qUtf8Printable(m_controller->endpoint()));
+    // The idle park counts from here, the clock's zero.
     m_clock.start();
-    m_idlePark = IdlePark(ParkAfterMs(m_settings.parkAfterMinutes), 0);
     armPark();
     return true;
 }
