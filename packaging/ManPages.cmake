@@ -11,7 +11,7 @@ endif()
 set(zenko_man_pages
     picnic-sim "simulated network I/O board with a two-axis antenna rotator"
     setvalue-send "send one set value or query to the antenna controller and print its reply"
-    zenko-rotctld "rotctld network protocol front end for the antenna controller")
+    zenko-rotctld "rotctld and serial rotator protocol front end for the antenna controller")
 set(zenko_man_dir ${CMAKE_BINARY_DIR}/man)
 set(zenko_man_files "")
 while(zenko_man_pages)

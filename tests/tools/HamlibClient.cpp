@@ -25,11 +25,14 @@ picnic::SimulatorOptions HamlibBoard(double azimuth, double elevation) {
 }
 
 RotctlRun Rotctl(std::uint16_t port, const QStringList& commands) {
+    return RotctlModel(2, QStringLiteral("127.0.0.1:") + platform::FormatInteger(port), commands);
+}
+
+RotctlRun RotctlModel(int model, const QString& device, const QStringList& commands) {
     QProcess process;
     process.setProgram(QStringLiteral("rotctl"));
-    process.setArguments(QStringList{QStringLiteral("-m"), QStringLiteral("2"),
-                                     QStringLiteral("-r"),
-                                     QStringLiteral("127.0.0.1:") + platform::FormatInteger(port)} +
+    process.setArguments(QStringList{QStringLiteral("-m"), platform::FormatInteger(model),
+                                     QStringLiteral("-r"), device} +
                          commands);
     process.start();
     RotctlRun run;

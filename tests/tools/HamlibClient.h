@@ -34,6 +34,9 @@ struct RotctlRun {
 // window, the simulated board and the bridge live in this thread's event loop, so this waits for
 // the process without blocking that loop.
 RotctlRun Rotctl(std::uint16_t port, const QStringList& commands);
+// Hamlib's driver of that rotator model on that device, a serial port or the bridge's
+// pseudo-terminal: rotctl -m MODEL -r DEVICE.
+RotctlRun RotctlModel(int model, const QString& device, const QStringList& commands);
 
 // The bridge in this process, on a free loopback TCP port, towards the controller's ASCII port;
 // null if it could not listen.

@@ -96,6 +96,16 @@ TEST(RotctldCommandLine, RefusedWithOneLine) {
         {Arguments({"--park-az", "400"}), "the park position 400.00 0.00 is outside the limits"},
         {Arguments({"--min-el", "5"}), "the park position 0.00 0.00 is outside the limits"},
         {Arguments({"--allow-non-loopback=yes"}), "--allow-non-loopback takes no value"},
+        {Arguments({"--protocol", "gs232"}),
+         "--protocol gs232: expects one of rotctld|gs232a|gs232b|easycomm2|rot2prog"},
+        {Arguments({"--pty="}), "--pty needs a path"},
+        {Arguments({"--pty", "/tmp/gs", "--port", "4534"}),
+         "--pty serves a pseudo-terminal instead of TCP: drop --port"},
+        {Arguments({"--listen=127.0.0.1", "--pty", "/tmp/gs"}), "drop --listen"},
+        {Arguments({"--park-after", "0"}), "--park-after 0: expects minutes above 0"},
+        {Arguments({"--park-after", "-1"}), "--park-after -1: expects minutes"},
+        {Arguments({"--park-after", "10081"}), "--park-after 10081: expects minutes"},
+        {Arguments({"--park-after=soon"}), "--park-after soon: expects minutes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());

@@ -1,112 +1,110 @@
 #include "zenko-rotctld/RotctldBridge.h"
 
-#include <QNetworkDatagram>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QUdpSocket>
+#include <algorithm>
+#include <limits>
 
-#include "platform/Formats.h"
+#include "zenko-rotctld/ClientLink.h"
+#include "zenko-rotctld/ControllerClient.h"
+#include "zenko-rotctld/PtyTransport.h"
 #include "zenko-rotctld/RotctldJournal.h"
+#include "zenko-rotctld/TcpTransport.h"
 
 namespace zenko::rotctld {
 
 namespace {
 
 // A client may have this many commands waiting; beyond it the bridge stops reading from it, so
-// a client that floods commands while the controller is slow fills its own TCP window instead
-// of the bridge's memory.
+// a client that floods commands while the controller is slow fills its own buffers instead of
+// the bridge's memory.
 constexpr int kMaxQueuedPerClient = 16;
 constexpr qint64 kReadChunk = 4096;
-constexpr qint64 kSocketReadBuffer = 64 * 1024;
 // Replies a client does not read stop the reading of its commands at this much.
 constexpr qint64 kMaxUnsentBytes = 64 * 1024;
+constexpr double kMillisecondsPerMinute = 60000;
 
-QString Endpoint(const QHostAddress& address, std::uint16_t port) {
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-                             ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
-                             : address.toString();
-    return host + QLatin1Char(':') + platform::FormatInteger(port);
+std::optional<qint64> ParkAfterMs(const std::optional<double>& minutes) {
+    if (!minutes) {
+        return std::nullopt;
+    }
+    return static_cast<qint64>(*minutes * kMillisecondsPerMinute);
 }
 
 } // namespace
 
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings),
-      m_controllerEndpoint(Endpoint(settings.controllerAddress, settings.controllerPort)) {
-    m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, &RotctldBridge::controllerTimedOut);
+      m_controller(new ControllerClient(settings.controllerAddress, settings.controllerPort,
+                                        settings.timeoutMs, this)),
+      m_idlePark(ParkAfterMs(settings.parkAfterMinutes), 0) {
+    connect(m_controller, &ControllerClient::answered, this, &RotctldBridge::controllerAnswered);
+    connect(m_controller, &ControllerClient::timedOut, this, &RotctldBridge::controllerTimedOut);
+    m_parkTimer.setSingleShot(true);
+    connect(&m_parkTimer, &QTimer::timeout, this, &RotctldBridge::parkIfIdle);
 }
 
 RotctldBridge::~RotctldBridge() {
-    // The sockets are children and die after this object's members; a socket that closes on
-    // its way out must not call back into a half-destroyed bridge.
+    // The links and the controller client are children and die after this object's members; one
+    // that closes on its way out must not call back into a half-destroyed bridge.
     for (auto& [id, client] : m_clients) {
-        client.socket->disconnect(this);
+        client.link->disconnect(this);
     }
-    if (m_controller != nullptr) {
-        m_controller->disconnect(this);
+    m_controller->disconnect(this);
+    if (m_pty != nullptr) {
+        m_pty->disconnect(this);
     }
 }
 
 bool RotctldBridge::listen() {
-    m_server = new QTcpServer(this);
-    if (!m_server->listen(m_settings.listenAddress, m_settings.listenPort)) {
-        m_error = QLatin1String("cannot listen on ") +
-                  Endpoint(m_settings.listenAddress, m_settings.listenPort) + QLatin1String(": ") +
-                  m_server->errorString();
+    QString endpoint;
+    if (!m_settings.ptyPath.isEmpty()) {
+        m_pty = new PtyTransport(m_settings.ptyPath, this);
+        connect(m_pty, &PtyTransport::clientArrived, this, &RotctldBridge::addClient);
+        if (!m_pty->open()) {
+            m_error = m_pty->errorString();
+            return false;
+        }
+        endpoint = m_pty->endpoint();
+    } else {
+        m_tcp = new TcpTransport(m_settings.listenAddress, m_settings.listenPort, this);
+        connect(m_tcp, &TcpTransport::clientArrived, this, &RotctldBridge::addClient);
+        if (!m_tcp->open()) {
+            m_error = m_tcp->errorString();
+            return false;
+        }
+        endpoint = m_tcp->endpoint();
+    }
+    if (!m_controller->open()) {
+        m_error = m_controller->errorString();
         return false;
     }
-    connect(m_server, &QTcpServer::newConnection, this, &RotctldBridge::acceptClients);
-    if (!openControllerSocket()) {
-        return false;
+    if (m_settings.protocol != Protocol::Rotctld) {
+        endpoint += QLatin1String(" for ") + QLatin1String(ProtocolName(m_settings.protocol));
     }
-    qCInfo(lcRotctld, "listening on %s, controller at %s",
-           qUtf8Printable(Endpoint(m_server->serverAddress(), m_server->serverPort())),
-           qUtf8Printable(m_controllerEndpoint));
+    qCInfo(lcRotctld, "listening on %s, controller at %s", qUtf8Printable(endpoint),
+           qUtf8Printable(m_controller->endpoint()));
+    // The idle park counts from here, the clock's zero.
+    m_clock.start();
+    armPark();
     return true;
 }
 
 std::uint16_t RotctldBridge::serverPort() const {
-    return m_server != nullptr ? m_server->serverPort() : 0;
+    return m_tcp != nullptr ? m_tcp->serverPort() : 0;
 }
 
-bool RotctldBridge::openControllerSocket() {
-    if (m_controller != nullptr) {
-        m_controller->disconnect(this);
-        m_controller->deleteLater();
-        m_controller = nullptr;
-    }
-    // A socket bound to loopback cannot reach another machine, and one bound to every address
-    // would also take datagrams meant for the station's other interfaces.
-    const bool ipv6 = m_settings.controllerAddress.protocol() == QAbstractSocket::IPv6Protocol;
-    const QHostAddress local =
-        m_settings.controllerAddress.isLoopback()
-            ? QHostAddress(ipv6 ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost)
-            : QHostAddress(ipv6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4);
-    auto* socket = new QUdpSocket(this);
-    if (!socket->bind(local, 0, QAbstractSocket::DontShareAddress)) {
-        m_error = QLatin1String("cannot open a UDP port towards the controller: ") +
-                  socket->errorString();
-        delete socket;
-        return false;
-    }
-    m_controller = socket;
-    connect(m_controller, &QUdpSocket::readyRead, this, &RotctldBridge::readController);
-    return true;
+QString RotctldBridge::ptyEndpoint() const {
+    return m_pty != nullptr ? m_pty->endpoint() : QString();
 }
 
-void RotctldBridge::acceptClients() {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        const std::uint64_t id = m_nextClient++;
-        socket->setReadBufferSize(kSocketReadBuffer);
-        Client& client = m_clients[id];
-        client.socket = socket;
-        client.peer = Endpoint(socket->peerAddress(), socket->peerPort());
-        qCInfo(lcRotctld, "client %s connected", qUtf8Printable(client.peer));
-        connect(socket, &QTcpSocket::readyRead, this, [this, id] { readClient(id); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { readClient(id); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, id] { dropClient(id); });
-    }
+void RotctldBridge::addClient(ClientLink* link) {
+    const std::uint64_t id = m_nextClient++;
+    link->setParent(this);
+    Client& client = m_clients[id];
+    client.link = link;
+    client.codec = MakeCodec(m_settings.protocol, m_settings.limits);
+    connect(link, &ClientLink::readyRead, this, [this, id] { readClient(id); });
+    connect(link, &ClientLink::bytesWritten, this, [this, id] { readClient(id); });
+    connect(link, &ClientLink::closed, this, [this, id] { dropClient(id); });
 }
 
 void RotctldBridge::readClient(std::uint64_t id) {
@@ -116,39 +114,31 @@ void RotctldBridge::readClient(std::uint64_t id) {
     }
     Client& client = found->second;
     while (!client.quitting && client.queued < kMaxQueuedPerClient &&
-           client.socket->bytesToWrite() <= kMaxUnsentBytes) {
-        if (const auto event = client.reader.next()) {
-            handleLine(id, client, *event);
+           client.link->bytesToWrite() <= kMaxUnsentBytes) {
+        if (auto exchange = client.codec->next()) {
+            enqueue(id, client, std::move(*exchange));
             continue;
         }
-        if (client.socket->bytesAvailable() <= 0) {
+        if (!client.link->hasBytes()) {
             break;
         }
-        client.reader.append(client.socket->read(kReadChunk));
+        client.codec->append(client.link->read(kReadChunk));
     }
     // Last: running a quit may close the client and erase it.
     advance();
 }
 
-void RotctldBridge::handleLine(std::uint64_t id, Client& client, const LineReader::Event& event) {
-    Job job;
-    job.client = id;
-    if (event.kind == LineReader::Event::Kind::Overlong) {
-        job.request.status = kInvalidParameter;
-    } else {
-        qCDebug(lcRotctld) << "client" << qUtf8Printable(client.peer) << "sent" << event.line;
-        const std::optional<Request> request = ParseLine(event.line);
-        if (!request) {
-            return;
-        }
-        job.request = *request;
-        // Lines after a quit are never read: the connection ends with it.
-        if (request->command == Command::Quit) {
-            client.quitting = true;
-        }
+void RotctldBridge::enqueue(std::uint64_t id, Client& client, Exchange exchange) {
+    if (!exchange.received.isEmpty()) {
+        qCDebug(lcRotctld) << "client" << qUtf8Printable(client.link->peer()) << "sent"
+                           << exchange.received;
+    }
+    // Nothing after a quit is read: the connection ends with it.
+    if (exchange.command.action == Action::Quit) {
+        client.quitting = true;
     }
     ++client.queued;
-    m_queue.push_back(std::move(job));
+    m_queue.push_back(Job{id, std::move(exchange), false, {}});
 }
 
 void RotctldBridge::dropClient(std::uint64_t id) {
@@ -156,9 +146,8 @@ void RotctldBridge::dropClient(std::uint64_t id) {
     if (found == m_clients.end()) {
         return;
     }
-    qCInfo(lcRotctld, "client %s disconnected", qUtf8Printable(found->second.peer));
-    found->second.socket->disconnect(this);
-    found->second.socket->deleteLater();
+    found->second.link->disconnect(this);
+    found->second.link->deleteLater();
     m_clients.erase(found);
     // A command in flight runs to its end, for the controller has it already; its reply goes
     // nowhere.
@@ -179,148 +168,197 @@ void RotctldBridge::advance() {
 }
 
 void RotctldBridge::begin() {
-    const Request& request = m_current->request;
-    switch (request.command) {
-    case Command::SetPosition:
-        if (request.status != kOk) {
-            finish(FormatStatus(request, request.status));
-        } else if (const auto azimuth =
-                       ChooseAzimuth(m_settings.limits, request.azimuth, request.azimuth);
-                   !azimuth || !WithinLimits(m_settings.limits, *azimuth, request.elevation)) {
-            finish(FormatStatus(request, kInvalidParameter));
-        } else if (HasOverlap(m_settings.limits)) {
-            m_current->querying = true;
-            if (!sendToController(kPositionQuery)) {
-                finish(FormatStatus(request, kInputOutputError));
-            }
+    const BridgeCommand& command = m_current->exchange.command;
+    switch (command.action) {
+    case Action::None:
+        finish(Outcome{});
+        return;
+    case Action::SetPosition:
+        if (!acceptable(command)) {
+            finish(Outcome{Outcome::Status::Refused, {}});
+        } else if (needsPosition(command)) {
+            query();
         } else {
-            sendSetValues(request.azimuth, request.elevation);
+            sendTarget(command, Angles{});
         }
         return;
-    case Command::GetPosition:
-    case Command::Stop:
-        m_current->querying = true;
-        if (!sendToController(kPositionQuery)) {
-            finish(FormatStatus(request, kInputOutputError));
-        }
+    case Action::GetPosition:
+    case Action::Stop:
+        query();
         return;
-    case Command::Park:
-        sendSetValues(m_settings.parkAzimuth, m_settings.parkElevation);
+    case Action::Park:
+        sendSetValues(FormatSetRequest(m_settings.parkAzimuth, m_settings.parkElevation),
+                      m_settings.parkAzimuth);
         return;
-    case Command::GetInfo:
-        finish(FormatInfo(request, kInfo));
-        return;
-    case Command::DumpState:
-        finish(FormatDumpState(request, m_settings.limits));
-        return;
-    case Command::Quit: {
+    case Action::Quit: {
         const std::uint64_t id = m_current->client;
         m_current.reset();
         const auto found = m_clients.find(id);
         if (found != m_clients.end()) {
             --found->second.queued;
-            // Sends what is still unsent first; may drop the client at once when nothing is.
-            found->second.socket->disconnectFromHost();
+            // May drop the client at once.
+            found->second.link->close();
         }
         return;
     }
-    case Command::Unknown:
-        // An overlong line arrives as an unknown command already refused.
-        finish(FormatStatus(request, request.status != kOk ? request.status : kNotAvailable));
-        return;
     }
 }
 
-void RotctldBridge::sendSetValues(double azimuth, double elevation) {
-    if (!sendToController(FormatSetRequest(azimuth, elevation))) {
-        finish(FormatStatus(m_current->request, kInputOutputError));
-    }
-}
-
-bool RotctldBridge::sendToController(const QByteArray& request) {
-    if (m_controller == nullptr && !openControllerSocket()) {
+bool RotctldBridge::acceptable(const BridgeCommand& command) const {
+    const Limits& limits = m_settings.limits;
+    if (!command.azimuth && !command.elevation) {
         return false;
     }
-    qCDebug(lcRotctld) << "to the controller" << request;
-    if (m_controller->writeDatagram(request, m_settings.controllerAddress,
-                                    m_settings.controllerPort) != request.size()) {
-        return false;
-    }
-    m_waitingForController = true;
-    m_timeout.start(m_settings.timeoutMs);
-    return true;
-}
-
-void RotctldBridge::readController() {
-    while (m_controller != nullptr && m_controller->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_controller->receiveDatagram();
-        const bool fromController =
-            datagram.senderAddress().isEqual(m_settings.controllerAddress,
-                                             QHostAddress::ConvertV4MappedToIPv4) &&
-            datagram.senderPort() == m_settings.controllerPort;
-        if (fromController && m_waitingForController) {
-            controllerReplied(datagram.data());
+    if (command.azimuth) {
+        const double azimuth = *command.azimuth;
+        const bool reachable = command.mechanicalAzimuth
+                                   ? azimuth >= limits.minAzimuth && azimuth <= limits.maxAzimuth
+                                   : ChooseAzimuth(limits, azimuth, azimuth).has_value();
+        if (!reachable) {
+            return false;
         }
     }
+    return !command.elevation ||
+           (*command.elevation >= limits.minElevation && *command.elevation <= limits.maxElevation);
 }
 
-void RotctldBridge::controllerReplied(const QByteArray& reply) {
-    m_waitingForController = false;
-    m_timeout.stop();
-    qCDebug(lcRotctld) << "from the controller" << reply;
-    if (m_controllerSilent) {
-        m_controllerSilent = false;
-        qCInfo(lcRotctld, "controller at %s answers again", qUtf8Printable(m_controllerEndpoint));
+bool RotctldBridge::needsPosition(const BridgeCommand& command) const {
+    if (command.azimuth) {
+        return !command.mechanicalAzimuth && HasOverlap(m_settings.limits);
+    }
+    return !m_sentAzimuth;
+}
+
+void RotctldBridge::query() {
+    m_current->querying = true;
+    if (!m_controller->send(kPositionQuery)) {
+        finish(Outcome{Outcome::Status::SendFailed, {}});
+    }
+}
+
+void RotctldBridge::sendTarget(const BridgeCommand& command, const Angles& current) {
+    if (!command.azimuth) {
+        const double azimuth = m_sentAzimuth.value_or(current.azimuth);
+        sendSetValues(FormatSetRequest(azimuth, *command.elevation), azimuth);
+        return;
+    }
+    // acceptable() refused a target without an equivalent within the limits; needsPosition()
+    // asked where the antenna is when the overlap leaves a choice.
+    const double azimuth =
+        command.mechanicalAzimuth || !HasOverlap(m_settings.limits)
+            ? *command.azimuth
+            : *ChooseAzimuth(m_settings.limits, *command.azimuth, current.azimuth);
+    sendSetValues(command.elevation ? FormatSetRequest(azimuth, *command.elevation)
+                                    : FormatAzimuthRequest(azimuth),
+                  azimuth);
+}
+
+void RotctldBridge::sendStop(Axes axes, const Angles& current) {
+    switch (axes) {
+    case Axes::Both:
+        sendSetValues(FormatSetRequest(current.azimuth, current.elevation), current.azimuth);
+        return;
+    case Axes::Azimuth:
+        sendSetValues(FormatAzimuthRequest(current.azimuth), current.azimuth);
+        return;
+    case Axes::Elevation: {
+        const double azimuth = m_sentAzimuth.value_or(current.azimuth);
+        sendSetValues(FormatSetRequest(azimuth, current.elevation), azimuth);
+        return;
+    }
+    }
+}
+
+void RotctldBridge::sendSetValues(const QByteArray& request, std::optional<double> azimuth) {
+    if (!m_controller->send(request)) {
+        finish(Outcome{Outcome::Status::SendFailed, {}});
+        return;
+    }
+    m_sentAzimuth = azimuth;
+    // The bridge's own park is no set position of a client's.
+    if (m_current->client != 0) {
+        m_idlePark.positionSet(m_clock.elapsed());
+        armPark();
+    }
+}
+
+void RotctldBridge::controllerAnswered(const QByteArray& reply) {
+    if (!m_current) {
+        return;
     }
     Job& job = *m_current;
-    const Request& request = job.request;
     if (!job.querying) {
-        finish(FormatStatus(request, kOk));
+        finish(Outcome{Outcome::Status::Done, job.position});
         return;
     }
     job.querying = false;
     const std::optional<Angles> angles = ParseControllerReply(reply);
     if (!angles) {
-        finish(FormatStatus(request, kProtocolError));
-    } else if (request.command == Command::GetPosition) {
-        finish(FormatPosition(request, angles->azimuth, angles->elevation));
-    } else if (request.command == Command::Stop) {
-        sendSetValues(angles->azimuth, angles->elevation);
-    } else {
-        // begin() refused a target without an equivalent within the limits.
-        sendSetValues(*ChooseAzimuth(m_settings.limits, request.azimuth, angles->azimuth),
-                      request.elevation);
+        finish(Outcome{Outcome::Status::BadReply, {}});
+        return;
+    }
+    job.position = *angles;
+    const BridgeCommand& command = job.exchange.command;
+    switch (command.action) {
+    case Action::GetPosition:
+        finish(Outcome{Outcome::Status::Done, *angles});
+        return;
+    case Action::Stop:
+        sendStop(command.axes, *angles);
+        return;
+    default:
+        sendTarget(command, *angles);
+        return;
     }
 }
 
 void RotctldBridge::controllerTimedOut() {
-    if (!m_current || !m_waitingForController) {
-        return;
+    if (m_current) {
+        finish(Outcome{Outcome::Status::TimedOut, {}});
     }
-    m_waitingForController = false;
-    if (!m_controllerSilent) {
-        m_controllerSilent = true;
-        qCWarning(lcRotctld, "controller at %s not answering (no reply within %d ms)",
-                  qUtf8Printable(m_controllerEndpoint), m_settings.timeoutMs);
-    }
-    // A late reply to this request must not pass for the reply to the next one: the next
-    // request goes out from a fresh port. When that port cannot be had, the next send retries.
-    openControllerSocket();
-    finish(FormatStatus(m_current->request, kTimedOut));
 }
 
-void RotctldBridge::finish(const QByteArray& reply) {
+void RotctldBridge::finish(Outcome outcome) {
     const std::uint64_t id = m_current->client;
+    const Exchange exchange = std::move(m_current->exchange);
     m_current.reset();
-    m_waitingForController = false;
-    m_timeout.stop();
     const auto found = m_clients.find(id);
     if (found != m_clients.end()) {
-        --found->second.queued;
-        qCDebug(lcRotctld) << "client" << qUtf8Printable(found->second.peer) << "gets" << reply;
-        found->second.socket->write(reply);
+        Client& client = found->second;
+        --client.queued;
+        const QByteArray reply = exchange.reply ? exchange.reply(outcome) : QByteArray();
+        if (!reply.isEmpty()) {
+            qCDebug(lcRotctld) << "client" << qUtf8Printable(client.link->peer()) << "gets"
+                               << reply;
+            client.link->write(reply);
+        }
         readClient(id);
     }
+    advance();
+}
+
+void RotctldBridge::armPark() {
+    if (const auto due = m_idlePark.dueInMs(m_clock.elapsed())) {
+        m_parkTimer.start(
+            static_cast<int>(std::min<qint64>(*due, std::numeric_limits<int>::max())));
+    } else {
+        m_parkTimer.stop();
+    }
+}
+
+void RotctldBridge::parkIfIdle() {
+    // A timer may fire a little early; the rule knows whether the time has come.
+    if (!m_idlePark.takeDue(m_clock.elapsed())) {
+        armPark();
+        return;
+    }
+    qCInfo(lcRotctld, "no position set for %s minutes: parking at azimuth %s, elevation %s",
+           qUtf8Printable(QString::number(*m_settings.parkAfterMinutes)),
+           FormatHundredths(m_settings.parkAzimuth).constData(),
+           FormatHundredths(m_settings.parkElevation).constData());
+    Exchange park;
+    park.command.action = Action::Park;
+    m_queue.push_back(Job{0, std::move(park), false, {}});
     advance();
 }
 

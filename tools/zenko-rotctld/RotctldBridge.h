@@ -3,21 +3,25 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 
-#include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include "zenko-rotctld/RotctldProtocol.h"
-
-class QTcpServer;
-class QTcpSocket;
-class QUdpSocket;
+#include "zenko-rotctld/IdlePark.h"
+#include "zenko-rotctld/ProtocolCodec.h"
+#include "zenko-rotctld/RotctldCodec.h"
 
 namespace zenko::rotctld {
+
+class ClientLink;
+class ControllerClient;
+class PtyTransport;
+class TcpTransport;
 
 inline constexpr std::uint16_t kDefaultListenPort = 4533;
 inline constexpr std::uint16_t kDefaultControllerPort = 10006;
@@ -33,15 +37,17 @@ struct BridgeSettings {
     Limits limits;
     double parkAzimuth = 0;
     double parkElevation = 0;
+    Protocol protocol = Protocol::Rotctld;
+    // When not empty, the clients are served on a pseudo-terminal linked here instead of TCP.
+    QString ptyPath;
+    // The bridge parks by itself after this long without a set position; never when absent.
+    std::optional<double> parkAfterMinutes;
 };
 
-// The text of get_info.
-inline constexpr char kInfo[] = "ZENKO rotator bridge";
-
-// Serves rotctld clients on TCP and forwards their commands to the controller's ASCII set-value
-// service. Commands of all clients go through one queue and run one at a time to the end, so
-// that each controller reply belongs to the one request in flight; a client's replies come in
-// the order of its commands.
+// Serves tracking programs in one protocol, on TCP or a pseudo-terminal, and carries out their
+// commands through the controller's ASCII set-value service. Commands of all clients go through
+// one queue and run one at a time to the end, so that each controller reply belongs to the one
+// request in flight; a client's replies come in the order of its commands.
 class RotctldBridge : public QObject {
     Q_OBJECT
 public:
@@ -50,60 +56,67 @@ public:
     RotctldBridge(const RotctldBridge&) = delete;
     RotctldBridge& operator=(const RotctldBridge&) = delete;
 
-    // Opens the TCP port and the UDP socket towards the controller; false with errorString()
-    // when either fails.
+    // Opens the TCP port or the pseudo-terminal, and the UDP socket towards the controller; false
+    // with errorString() when either fails.
     bool listen();
     QString errorString() const { return m_error; }
     std::uint16_t serverPort() const;
-    // Clients connected now, for tests that wait for a disconnection to be noticed.
+    // The pseudo-terminal's path and device ("/tmp/gs232b (/dev/pts/3)"); empty on TCP.
+    QString ptyEndpoint() const;
+    // Clients connected now, for tests that wait for a disconnection to be noticed; on a
+    // pseudo-terminal always the one that has it open or will.
     qsizetype clientCount() const { return static_cast<qsizetype>(m_clients.size()); }
 
 private:
     struct Client {
-        QTcpSocket* socket = nullptr;
-        // Taken when it connects: a socket forgets its peer once the connection is gone.
-        QString peer;
-        LineReader reader;
+        ClientLink* link = nullptr;
+        std::unique_ptr<ProtocolCodec> codec;
         int queued = 0;
         bool quitting = false;
     };
     struct Job {
+        // 0 for the bridge's own park.
         std::uint64_t client = 0;
-        Request request;
-        // Waiting for the reply to the position query that get_pos, stop and, with overlap,
-        // set_pos begin with; stop and set_pos then send their set values.
+        Exchange exchange;
+        // Waiting for the reply to the position query that the command begins with.
         bool querying = false;
+        // Where the controller measured the antenna, once asked.
+        Angles position;
     };
 
-    void acceptClients();
+    void addClient(ClientLink* link);
     void readClient(std::uint64_t id);
     void dropClient(std::uint64_t id);
-    void handleLine(std::uint64_t id, Client& client, const LineReader::Event& event);
+    void enqueue(std::uint64_t id, Client& client, Exchange exchange);
     void advance();
     void begin();
-    bool sendToController(const QByteArray& request);
-    void sendSetValues(double azimuth, double elevation);
-    void readController();
-    void controllerReplied(const QByteArray& reply);
+    bool acceptable(const BridgeCommand& command) const;
+    bool needsPosition(const BridgeCommand& command) const;
+    void query();
+    void sendTarget(const BridgeCommand& command, const Angles& current);
+    void sendStop(Axes axes, const Angles& current);
+    void sendSetValues(const QByteArray& request, std::optional<double> azimuth);
+    void controllerAnswered(const QByteArray& reply);
     void controllerTimedOut();
-    void finish(const QByteArray& reply);
-    bool openControllerSocket();
+    void finish(Outcome outcome);
+    void armPark();
+    void parkIfIdle();
 
     BridgeSettings m_settings;
-    // For the journal.
-    QString m_controllerEndpoint;
-    QTcpServer* m_server = nullptr;
-    QUdpSocket* m_controller = nullptr;
-    QTimer m_timeout;
+    ControllerClient* m_controller = nullptr;
+    TcpTransport* m_tcp = nullptr;
+    PtyTransport* m_pty = nullptr;
     std::map<std::uint64_t, Client> m_clients;
     std::uint64_t m_nextClient = 1;
     std::deque<Job> m_queue;
     std::optional<Job> m_current;
-    bool m_waitingForController = false;
     bool m_advancing = false;
-    // The controller let a request time out and has not answered since: its silence is told
-    // once, not once per request.
-    bool m_controllerSilent = false;
+    // The azimuth last sent as a set value: a command that sets the elevation only sends it
+    // again, so that the azimuth goes on as it was.
+    std::optional<double> m_sentAzimuth;
+    QElapsedTimer m_clock;
+    IdlePark m_idlePark;
+    QTimer m_parkTimer;
     QString m_error;
 };
 

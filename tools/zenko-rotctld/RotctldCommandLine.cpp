@@ -13,7 +13,10 @@ QString Degrees(double value) {
     return QString::fromLatin1(FormatHundredths(value));
 }
 
-enum class OptionKind { Flag, Address, Port, Timeout, Degrees };
+enum class OptionKind { Flag, Address, Port, Timeout, Degrees, Protocol, Path, Minutes };
+
+// A week: beyond it an idle park is no longer one, and the milliseconds stay far from overflow.
+constexpr double kMaxParkAfterMinutes = 10080;
 
 struct Option {
     const char* name;
@@ -27,6 +30,8 @@ constexpr Option kOptions[] = {
     {"--min-az", OptionKind::Degrees},          {"--max-az", OptionKind::Degrees},
     {"--min-el", OptionKind::Degrees},          {"--max-el", OptionKind::Degrees},
     {"--park-az", OptionKind::Degrees},         {"--park-el", OptionKind::Degrees},
+    {"--protocol", OptionKind::Protocol},       {"--pty", OptionKind::Path},
+    {"--park-after", OptionKind::Minutes},
 };
 
 const Option* FindOption(const QString& name) {
@@ -56,7 +61,8 @@ double* DegreesTarget(BridgeSettings& settings, const QString& name) {
     return nullptr;
 }
 
-QString CheckConsistency(const BridgeSettings& settings, bool allowNonLoopback) {
+QString CheckConsistency(const BridgeSettings& settings, bool allowNonLoopback,
+                         const QStringList& given) {
     const Limits& limits = settings.limits;
     if (limits.minAzimuth > limits.maxAzimuth) {
         return QStringLiteral("--min-az %1 is above --max-az %2")
@@ -72,6 +78,14 @@ QString CheckConsistency(const BridgeSettings& settings, bool allowNonLoopback) 
             .arg(Degrees(settings.parkAzimuth), Degrees(settings.parkElevation),
                  Degrees(limits.minAzimuth), Degrees(limits.maxAzimuth),
                  Degrees(limits.minElevation), Degrees(limits.maxElevation));
+    }
+    if (!settings.ptyPath.isEmpty()) {
+        for (const char* tcp : {"--listen", "--port"}) {
+            if (given.contains(QLatin1String(tcp))) {
+                return QStringLiteral("--pty serves a pseudo-terminal instead of TCP: drop %1")
+                    .arg(QLatin1String(tcp));
+            }
+        }
     }
     if (!allowNonLoopback && !settings.listenAddress.isLoopback()) {
         return QStringLiteral("--listen %1 is not a loopback address; add --allow-non-loopback "
@@ -102,6 +116,7 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         return CommandLineOutcome::Text(CommandLineOutcome::Action::Version, VersionText());
     }
     bool allowNonLoopback = false;
+    QStringList given;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
@@ -111,6 +126,7 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             return CommandLineOutcome::Refused(
                 QStringLiteral("unknown argument %1 (see --help)").arg(argument));
         }
+        given << name;
         if (option->kind == OptionKind::Flag) {
             if (equals >= 0) {
                 return CommandLineOutcome::Refused(QStringLiteral("%1 takes no value").arg(name));
@@ -169,11 +185,36 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             *DegreesTarget(settings, name) = *degrees;
             break;
         }
+        case OptionKind::Protocol: {
+            const auto protocol = ProtocolNamed(value);
+            if (!protocol) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: expects one of %3").arg(name, value, ProtocolNames()));
+            }
+            settings.protocol = *protocol;
+            break;
+        }
+        case OptionKind::Path:
+            if (value.isEmpty()) {
+                return CommandLineOutcome::Refused(QStringLiteral("%1 needs a path").arg(name));
+            }
+            settings.ptyPath = value;
+            break;
+        case OptionKind::Minutes: {
+            const auto minutes = tools::ParseDegrees(value, tools::DecimalComma::Accepted);
+            if (!minutes || *minutes <= 0 || *minutes > kMaxParkAfterMinutes) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: expects minutes above 0 and up to 10080, such as 0.5")
+                        .arg(name, value));
+            }
+            settings.parkAfterMinutes = *minutes;
+            break;
+        }
         case OptionKind::Flag:
             break;
         }
     }
-    const QString inconsistency = CheckConsistency(settings, allowNonLoopback);
+    const QString inconsistency = CheckConsistency(settings, allowNonLoopback, given);
     if (!inconsistency.isEmpty()) {
         return CommandLineOutcome::Refused(inconsistency);
     }
@@ -184,15 +225,24 @@ QString HelpText() {
     return QStringLiteral(
         "Usage: zenko-rotctld [OPTION]...\n"
         "Serves Hamlib's rotctld network protocol on TCP, so that tracking programs (gpredict,\n"
-        "rotctl -m 2, ...) point the antenna through the controller's ASCII set-value service.\n"
-        "The antenna follows only while the controller's selector is at Remote.\n"
+        "rotctl -m 2, ...) point the antenna through the controller's ASCII set-value service;\n"
+        "or, with --protocol, the protocol of a serial rotator controller (GS-232A, GS-232B,\n"
+        "Easycomm II, Rot2Prog), on TCP or, with --pty, on a pseudo-terminal that programs\n"
+        "open as their serial port. The antenna follows only while the controller's selector\n"
+        "is at Remote.\n"
         "\n"
         "Options (a value may also follow an equals sign: --port=4533):\n"
+        "  --protocol NAME        what the clients speak: rotctld (the default), gs232a,\n"
+        "                         gs232b, easycomm2 or rot2prog\n"
         "  --listen ADDR          the address to serve on (default 127.0.0.1); only loopback\n"
         "                         addresses unless --allow-non-loopback is given\n"
         "  --port N               the TCP port to serve on, 1 to 65535 (default 4533)\n"
         "  --allow-non-loopback   allow a --listen address that other machines reach; there\n"
         "                         is no login, so keep such a port behind the firewall\n"
+        "  --pty PATH             serve a pseudo-terminal instead of TCP, linked at PATH (for\n"
+        "                         example /tmp/gs232b): a program opens PATH as its serial\n"
+        "                         port, and may close and open it again; every local user may\n"
+        "                         open it, as the loopback port; the link goes on exit\n"
         "  --controller-host ADDR\n"
         "                         the controller's numeric IP address (default 127.0.0.1)\n"
         "  --controller-port N    its ASCII set-value UDP port, 1 to 65535 (default 10006;\n"
@@ -209,11 +259,16 @@ QString HelpText() {
         "                         nearest to where the antenna is.\n"
         "  --park-az DEG          the azimuth that park sets (default 0)\n"
         "  --park-el DEG          the elevation that park sets (default 0)\n"
+        "  --park-after MINUTES   park by itself once no client has set a position for this\n"
+        "                         long (a decimal: 0.5 is 30 s; default never), counted from\n"
+        "                         the last set position or from the start; queries do not\n"
+        "                         count; once, until a client sets a position again\n"
         "  -h, --help             show this text\n"
         "  --version              show the version\n"
-        "Degrees are decimal numbers with '.' or ',' as the decimal separator.\n"
+        "Degrees and minutes are decimal numbers with '.' or ',' as the decimal separator.\n"
         "\n"
-        "Commands (short, \\long, and with a leading + ; | or , for extended replies):\n"
+        "Commands of rotctld (short, \\long, and with a leading + ; | or , for extended\n"
+        "replies):\n"
         "  P, \\set_pos AZ EL   sends \"ZENKO,AZ,EL\"; RPRT 0 when the controller answers\n"
         "  p, \\get_pos         sends the read-only query \"?\"; the two angles, %.2f\n"
         "  S, \\stop            queries the position and sends it back as the set values\n"
@@ -223,8 +278,20 @@ QString HelpText() {
         "  q, Q, \\quit         closes the connection\n"
         "  anything else       RPRT -11 (not available)\n"
         "\n"
-        "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port cannot be opened;\n"
-        "2 for a wrong command line, each with a one-line reason.\n"
+        "Commands of the serial protocols (the same limits and overlap as set_pos):\n"
+        "  gs232a, gs232b      Waaa eee and Maaa set, C, B and C2 read (+0aaa+0eee, or\n"
+        "                      AZ=aaa  EL=eee), S, A and E stop, R, L, U and D turn towards\n"
+        "                      the limits; anything else, or a target outside the limits, ?>\n"
+        "  easycomm2           AZa.a and ELe.e set, AZ and EL read (AZa.a ELe.e), SA and\n"
+        "                      SE stop, ML, MR, MU and MD turn towards the limits, PARK parks\n"
+        "  rot2prog            13-byte set, status and stop frames; status and stop are\n"
+        "                      answered by a status frame\n"
+        "A stop sends the position the controller measured as the set values. A command that\n"
+        "sets the azimuth only leaves the elevation's set value as it is; one that sets the\n"
+        "elevation only sends again the azimuth the bridge last sent.\n"
+        "\n"
+        "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the port or the pseudo-terminal\n"
+        "cannot be opened; 2 for a wrong command line, each with a one-line reason.\n"
         "The journal goes to standard error; QT_LOGGING_RULES=\"zenko.*.debug=true\" adds every\n"
         "command, reply and controller datagram to it.\n");
 }

@@ -77,17 +77,6 @@ QByteArray Record(const Request& request, QByteArrayView text) {
     return text.toByteArray() + request.separator;
 }
 
-QByteArray FormatWithPrecision(double value, int precision) {
-    // Enough for any finite double in fixed notation (at most 309 integer digits).
-    std::array<char, 400> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                            std::chars_format::fixed, precision);
-    if (error != std::errc()) {
-        return QByteArray();
-    }
-    return QByteArray(buffer.data(), end - buffer.data());
-}
-
 QByteArray FormatShortest(double value) {
     // Shortest round-trip digits in fixed notation reach about 330 characters for the smallest
     // subnormal numbers.
@@ -214,8 +203,8 @@ QByteArray FormatDumpState(const Request& request, const Limits& limits) {
     const QByteArray version = "1";
     const QByteArray model = FormatStatusNumber(kReportedModel);
     const std::array<QByteArray, 4> values = {
-        FormatWithPrecision(limits.minAzimuth, 6), FormatWithPrecision(limits.maxAzimuth, 6),
-        FormatWithPrecision(limits.minElevation, 6), FormatWithPrecision(limits.maxElevation, 6)};
+        FormatFixed(limits.minAzimuth, 6), FormatFixed(limits.maxAzimuth, 6),
+        FormatFixed(limits.minElevation, 6), FormatFixed(limits.maxElevation, 6)};
     if (!request.extended) {
         return version + '\n' + model + '\n' + "min_az=" + values[0] + '\n' +
                "max_az=" + values[1] + '\n' + "min_el=" + values[2] + '\n' + "max_el=" + values[3] +
@@ -232,12 +221,27 @@ QByteArray FormatDumpState(const Request& request, const Limits& limits) {
            Record(request, "rot_type=AzEl") + Record(request, "done") + "RPRT 0\n";
 }
 
+QByteArray FormatFixed(double value, int decimals) {
+    // Enough for any finite double in fixed notation (at most 309 integer digits).
+    std::array<char, 400> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed, decimals);
+    if (error != std::errc()) {
+        return QByteArray();
+    }
+    return QByteArray(buffer.data(), end - buffer.data());
+}
+
 QByteArray FormatHundredths(double value) {
-    return FormatWithPrecision(value, 2);
+    return FormatFixed(value, 2);
 }
 
 QByteArray FormatSetRequest(double azimuth, double elevation) {
     return "ZENKO," + FormatShortest(azimuth) + ',' + FormatShortest(elevation);
+}
+
+QByteArray FormatAzimuthRequest(double azimuth) {
+    return "ZENKO," + FormatShortest(azimuth);
 }
 
 std::optional<Angles> ParseControllerReply(QByteArrayView reply) {

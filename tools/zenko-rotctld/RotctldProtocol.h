@@ -86,6 +86,8 @@ QByteArray FormatInfo(const Request& request, QByteArrayView info);
 QByteArray FormatDumpState(const Request& request, const Limits& limits);
 // With two decimals, rounded to nearest as printf does; "-0.00" keeps its sign as printf's.
 QByteArray FormatHundredths(double value);
+// With that many decimals, as FormatHundredths with two.
+QByteArray FormatFixed(double value, int decimals);
 
 // The model number that \dump_state reports: Hamlib's network rotator, which is what the bridge
 // looks like from the tracker's side.
@@ -94,6 +96,9 @@ inline constexpr int kReportedModel = 2;
 // "ZENKO,AZ,EL" with each number in the shortest plain decimal form that reads back to the
 // same double, never an exponent, so that the controller's atof-style reading gets it exactly.
 QByteArray FormatSetRequest(double azimuth, double elevation);
+// "ZENKO,AZ": a request of two fields sets the azimuth only and leaves the elevation's set value
+// as it was.
+QByteArray FormatAzimuthRequest(double azimuth);
 // The ASCII service's read-only query: one field, so no set value changes.
 inline constexpr char kPositionQuery[] = "?";
 

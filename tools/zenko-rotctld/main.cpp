@@ -45,10 +45,14 @@ int main(int argc, char* argv[]) {
                                 zenko::platform::TerminationSignalName(signalNumber));
                          QCoreApplication::quit();
                      });
-    zenko::tools::PrintLine(
-        stdout, QLatin1String("zenko-rotctld: serving rotctld on ") +
-                    Endpoint(outcome.settings.listenAddress, bridge.serverPort()) +
-                    QLatin1String(", controller at ") +
-                    Endpoint(outcome.settings.controllerAddress, outcome.settings.controllerPort));
+    const BridgeSettings& settings = outcome.settings;
+    const QString served = settings.ptyPath.isEmpty()
+                               ? Endpoint(settings.listenAddress, bridge.serverPort())
+                               : QLatin1String("pseudo-terminal ") + bridge.ptyEndpoint();
+    zenko::tools::PrintLine(stdout,
+                            QLatin1String("zenko-rotctld: serving ") +
+                                QLatin1String(ProtocolName(settings.protocol)) +
+                                QLatin1String(" on ") + served + QLatin1String(", controller at ") +
+                                Endpoint(settings.controllerAddress, settings.controllerPort));
     return QCoreApplication::exec();
 }

@@ -1,0 +1,84 @@
+#include "zenko-rotctld/TcpTransport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "zenko-rotctld/ControllerClient.h"
+#include "zenko-rotctld/RotctldJournal.h"
+
+namespace zenko::rotctld {
+
+namespace {
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
+} // namespace
+
+TcpLink::TcpLink(QTcpSocket* socket, QObject* parent)
+    : ClientLink(parent), m_socket(socket),
+      m_peer(Endpoint(socket->peerAddress(), socket->peerPort())) {
+    m_socket->setParent(this);
+    m_socket->setReadBufferSize(kSocketReadBuffer);
+    connect(m_socket, &QTcpSocket::readyRead, this, &ClientLink::readyRead);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &ClientLink::bytesWritten);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        qCInfo(lcRotctld, "client %s disconnected", qUtf8Printable(m_peer));
+        emit closed();
+    });
+}
+
+TcpLink::~TcpLink() {
+    // A socket that closes on its way out must not call back into a half-destroyed link.
+    m_socket->disconnect(this);
+}
+
+QByteArray TcpLink::read(qint64 maximum) {
+    return m_socket->read(maximum);
+}
+
+bool TcpLink::hasBytes() const {
+    return m_socket->bytesAvailable() > 0;
+}
+
+void TcpLink::write(const QByteArray& bytes) {
+    m_socket->write(bytes);
+}
+
+qint64 TcpLink::bytesToWrite() const {
+    return m_socket->bytesToWrite();
+}
+
+void TcpLink::close() {
+    // Sends what is still unsent first; may close at once when nothing is.
+    m_socket->disconnectFromHost();
+}
+
+TcpTransport::TcpTransport(const QHostAddress& address, std::uint16_t port, QObject* parent)
+    : QObject(parent), m_address(address), m_port(port) {}
+
+bool TcpTransport::open() {
+    m_server = new QTcpServer(this);
+    if (!m_server->listen(m_address, m_port)) {
+        m_error = QLatin1String("cannot listen on ") + Endpoint(m_address, m_port) +
+                  QLatin1String(": ") + m_server->errorString();
+        return false;
+    }
+    connect(m_server, &QTcpServer::newConnection, this, &TcpTransport::acceptClients);
+    return true;
+}
+
+std::uint16_t TcpTransport::serverPort() const {
+    return m_server != nullptr ? m_server->serverPort() : 0;
+}
+
+QString TcpTransport::endpoint() const {
+    return Endpoint(m_server->serverAddress(), m_server->serverPort());
+}
+
+void TcpTransport::acceptClients() {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        auto* link = new TcpLink(socket);
+        qCInfo(lcRotctld, "client %s connected", qUtf8Printable(link->peer()));
+        emit clientArrived(link);
+    }
+}
+
+} // namespace zenko::rotctld
