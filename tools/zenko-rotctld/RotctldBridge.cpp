@@ -60,9 +60,12 @@ bool RotctldBridge::listen() {
     if (!openControllerSocket()) {
         return false;
     }
-    qCInfo(lcRotctld, "listening on %s, controller at %s",
-           qUtf8Printable(Endpoint(m_server->serverAddress(), m_server->serverPort())),
+    const QString listening = Endpoint(m_server->serverAddress(), m_server->serverPort());
+    qCInfo(lcRotctld, "listening on %s, controller at %s", qUtf8Printable(listening),
            qUtf8Printable(m_controllerEndpoint));
+    if (!m_settings.listenAddress.isLoopback() && m_settings.allow.isEmpty()) {
+        qCWarning(lcRotctld).noquote() << OpenToEveryoneText(listening);
+    }
     return true;
 }
 
@@ -97,6 +100,9 @@ bool RotctldBridge::openControllerSocket() {
 
 void RotctldBridge::acceptClients() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        if (refusedClient(*socket)) {
+            continue;
+        }
         const std::uint64_t id = m_nextClient++;
         socket->setReadBufferSize(kSocketReadBuffer);
         Client& client = m_clients[id];
@@ -107,6 +113,36 @@ void RotctldBridge::acceptClients() {
         connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { readClient(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { dropClient(id); });
     }
+}
+
+bool RotctldBridge::refusedClient(QTcpSocket& socket) {
+    if (m_settings.allow.isEmpty()) {
+        return false;
+    }
+    bool ipv4 = false;
+    const std::uint32_t address = socket.peerAddress().toIPv4Address(&ipv4);
+    // The list holds IPv4 networks only, so an IPv6 client is outside it.
+    if (ipv4 && m_settings.allow.admits(address)) {
+        return false;
+    }
+    const QHostAddress peer = ipv4 ? QHostAddress(address) : socket.peerAddress();
+    // IPv6 hosts above the 32-bit keys of IPv4 hosts, by their hash.
+    const std::uint64_t key = ipv4 ? address : (qHash(peer) | (std::uint64_t{1} << 32));
+    switch (m_refusedClients.note(key)) {
+    case platform::SeenRegister::Outcome::New:
+        qCWarning(lcRotctld).noquote() << ClientRefusedText(peer.toString());
+        break;
+    case platform::SeenRegister::Outcome::LimitReached:
+        qCWarning(lcRotctld).noquote()
+            << ClientRefusedLimitText(platform::SeenRegister::kDefaultLimit);
+        break;
+    case platform::SeenRegister::Outcome::Known:
+    case platform::SeenRegister::Outcome::Unrecorded:
+        break;
+    }
+    socket.abort();
+    socket.deleteLater();
+    return true;
 }
 
 void RotctldBridge::readClient(std::uint64_t id) {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "platform/AllowList.h"
+#include "platform/SeenRegister.h"
 #include "zenko-rotctld/RotctldProtocol.h"
 
 class QTcpServer;
@@ -33,6 +35,8 @@ struct BridgeSettings {
     Limits limits;
     double parkAzimuth = 0;
     double parkElevation = 0;
+    // The clients served; empty: every client that reaches the port.
+    platform::AllowList allow;
 };
 
 // The text of get_info.
@@ -76,6 +80,8 @@ private:
     };
 
     void acceptClients();
+    // Closed at once, before anything is read from it or sent to the controller.
+    bool refusedClient(QTcpSocket& socket);
     void readClient(std::uint64_t id);
     void dropClient(std::uint64_t id);
     void handleLine(std::uint64_t id, Client& client, const LineReader::Event& event);
@@ -105,6 +111,8 @@ private:
     // once, not once per request.
     bool m_controllerSilent = false;
     QString m_error;
+    // Clients outside the allow-list, by address: one line per host.
+    platform::SeenRegister m_refusedClients;
 };
 
 } // namespace zenko::rotctld

@@ -13,7 +13,7 @@ QString Degrees(double value) {
     return QString::fromLatin1(FormatHundredths(value));
 }
 
-enum class OptionKind { Flag, Address, Port, Timeout, Degrees };
+enum class OptionKind { Flag, Address, Port, Timeout, Degrees, AllowList };
 
 struct Option {
     const char* name;
@@ -27,6 +27,7 @@ constexpr Option kOptions[] = {
     {"--min-az", OptionKind::Degrees},          {"--max-az", OptionKind::Degrees},
     {"--min-el", OptionKind::Degrees},          {"--max-el", OptionKind::Degrees},
     {"--park-az", OptionKind::Degrees},         {"--park-el", OptionKind::Degrees},
+    {"--allow", OptionKind::AllowList},
 };
 
 const Option* FindOption(const QString& name) {
@@ -169,6 +170,23 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             *DegreesTarget(settings, name) = *degrees;
             break;
         }
+        case OptionKind::AllowList: {
+            // Blank would serve everyone, as if the option were not there: more likely an
+            // empty variable in a service file than a wish.
+            const platform::AllowListParse parse = platform::ParseAllowList(value);
+            if (parse.error) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: entry %3 \"%4\": %5")
+                        .arg(name, value, QString::number(parse.error->entry), parse.error->text,
+                             platform::AllowListFaultText(parse.error->fault)));
+            }
+            if (parse.list.isEmpty()) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 needs at least one address or network").arg(name));
+            }
+            settings.allow = parse.list;
+            break;
+        }
         case OptionKind::Flag:
             break;
         }
@@ -192,7 +210,10 @@ QString HelpText() {
         "                         addresses unless --allow-non-loopback is given\n"
         "  --port N               the TCP port to serve on, 1 to 65535 (default 4533)\n"
         "  --allow-non-loopback   allow a --listen address that other machines reach; there\n"
-        "                         is no login, so keep such a port behind the firewall\n"
+        "                         is no login, so restrict it with --allow and the firewall\n"
+        "  --allow LIST           serve only clients from these IPv4 addresses and networks,\n"
+        "                         comma-separated: 127.0.0.1,192.168.10.0/24 (a network's\n"
+        "                         host bits zero); others are closed at once and journaled\n"
         "  --controller-host ADDR\n"
         "                         the controller's numeric IP address (default 127.0.0.1)\n"
         "  --controller-port N    its ASCII set-value UDP port, 1 to 65535 (default 10006;\n"
