@@ -119,18 +119,20 @@ AllowListParse ParseAllowList(QStringView text) {
     return parse;
 }
 
-QString AllowListFaultText(AllowListFault fault) {
-    switch (fault) {
+QString AllowListErrorText(const AllowListError& error) {
+    const QString entry = QStringLiteral("entry ") + QString::number(error.entry);
+    const QString written = entry + QStringLiteral(" \"") + error.text + QStringLiteral("\": ");
+    switch (error.fault) {
     case AllowListFault::EmptyEntry:
-        return QStringLiteral("an empty entry (two commas in a row, or one at either end)");
+        return entry + QStringLiteral(" is empty (two commas in a row, or one at either end)");
     case AllowListFault::BadAddress:
-        return QStringLiteral("not an IPv4 address a.b.c.d in decimal");
+        return written + QStringLiteral("not an IPv4 address a.b.c.d in decimal");
     case AllowListFault::BadPrefix:
-        return QStringLiteral("the prefix after / is not 0 to 32");
+        return written + QStringLiteral("the prefix after / is not 0 to 32");
     case AllowListFault::HostBitsSet:
-        return QStringLiteral("host bits are set below the prefix");
+        return written + QStringLiteral("host bits are set below the prefix");
     }
-    return {};
+    return entry;
 }
 
 } // namespace zenko::platform

@@ -74,8 +74,9 @@ struct AllowListParse {
 // The first refused entry ends the reading: a list is taken whole or not at all.
 AllowListParse ParseAllowList(QStringView text);
 
-// What is wrong with a refused entry, in a few English words ("the prefix is not 0 to 32").
-QString AllowListFaultText(AllowListFault fault);
+// Which entry is refused and why, in English: 'entry 2 "10.0.0.0/33": the prefix after / is not
+// 0 to 32', 'entry 3 is empty (two commas in a row, or one at either end)'.
+QString AllowListErrorText(const AllowListError& error);
 
 // Dotted decimal a.b.c.d as the address of an entry is read; host byte order.
 std::optional<std::uint32_t> ParseDottedIpv4(QStringView text);

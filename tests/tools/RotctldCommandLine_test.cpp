@@ -61,6 +61,7 @@ TEST(RotctldCommandLine, NonLoopbackListeningOnlyWhenAllowed) {
         {Arguments({"--listen", "::1"}), true},
         {Arguments({"--listen", "localhost"}), true},
         {Arguments({"--listen", "127.255.0.9"}), true},
+        {Arguments({"--listen", "0.0.0.0", "--allow", "192.0.2.0/24"}), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
@@ -97,6 +98,13 @@ TEST(RotctldCommandLine, RefusedWithOneLine) {
         {Arguments({"--park-az", "400"}), "the park position 400.00 0.00 is outside the limits"},
         {Arguments({"--min-el", "5"}), "the park position 0.00 0.00 is outside the limits"},
         {Arguments({"--allow-non-loopback=yes"}), "--allow-non-loopback takes no value"},
+        {Arguments({"--allow", "127.0.0.1,,10.0.0.1"}),
+         "--allow 127.0.0.1,,10.0.0.1: entry 2 is empty (two commas in a row"},
+        {Arguments({"--allow=10.0.0.0/33"}), "--allow 10.0.0.0/33: entry 1 \"10.0.0.0/33\": the "
+                                             "prefix"},
+        {Arguments({"--allow", "192.168.10.5/24"}), "host bits are set"},
+        {Arguments({"--allow", " "}), "--allow needs at least one address or network"},
+        {Arguments({"--allow"}), "--allow needs a value"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());

@@ -30,6 +30,10 @@ QString Endpoint(const QHostAddress& address, std::uint16_t port) {
 
 } // namespace
 
+bool OpenToEveryone(const BridgeSettings& settings) {
+    return !settings.listenAddress.isLoopback() && settings.allow.isEmpty();
+}
+
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings),
       m_controllerEndpoint(Endpoint(settings.controllerAddress, settings.controllerPort)) {
@@ -63,7 +67,7 @@ bool RotctldBridge::listen() {
     const QString listening = Endpoint(m_server->serverAddress(), m_server->serverPort());
     qCInfo(lcRotctld, "listening on %s, controller at %s", qUtf8Printable(listening),
            qUtf8Printable(m_controllerEndpoint));
-    if (!m_settings.listenAddress.isLoopback() && m_settings.allow.isEmpty()) {
+    if (OpenToEveryone(m_settings)) {
         qCWarning(lcRotctld).noquote() << OpenToEveryoneText(listening);
     }
     return true;

@@ -4,6 +4,7 @@
 
 #include "common/CommandLineNumbers.h"
 #include "common/Ipv4Text.h"
+#include "platform/AllowList.h"
 
 namespace zenko::rotctld {
 
@@ -176,9 +177,8 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             const platform::AllowListParse parse = platform::ParseAllowList(value);
             if (parse.error) {
                 return CommandLineOutcome::Refused(
-                    QStringLiteral("%1 %2: entry %3 \"%4\": %5")
-                        .arg(name, value, QString::number(parse.error->entry), parse.error->text,
-                             platform::AllowListFaultText(parse.error->fault)));
+                    QStringLiteral("%1 %2: %3")
+                        .arg(name, value, platform::AllowListErrorText(*parse.error)));
             }
             if (parse.list.isEmpty()) {
                 return CommandLineOutcome::Refused(
