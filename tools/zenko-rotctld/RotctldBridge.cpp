@@ -28,11 +28,13 @@ QString Endpoint(const QHostAddress& address, std::uint16_t port) {
     return host + QLatin1Char(':') + platform::FormatInteger(port);
 }
 
-} // namespace
-
+// Listening beyond loopback without an allow-list: anyone who reaches the port can move the
+// antenna, which the bridge says at start-up.
 bool OpenToEveryone(const BridgeSettings& settings) {
     return !settings.listenAddress.isLoopback() && settings.allow.isEmpty();
 }
+
+} // namespace
 
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings),

@@ -39,10 +39,6 @@ struct BridgeSettings {
     platform::AllowList allow;
 };
 
-// Listening beyond loopback without an allow-list: anyone who reaches the port can move the
-// antenna, which the bridge says at start-up.
-bool OpenToEveryone(const BridgeSettings& settings);
-
 // The text of get_info.
 inline constexpr char kInfo[] = "ZENKO rotator bridge";
 
