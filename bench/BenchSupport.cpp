@@ -31,6 +31,28 @@ constexpr int kBoardStartAttempts = 5;
 constexpr int kBoardStartTimeoutMs = 5000;
 constexpr int kBoardStopTimeoutMs = 3000;
 
+// The machine's count of UDP datagrams dropped because a socket's receive buffer was full.
+long long UdpReceiveBufferErrors() {
+    QFile file(QStringLiteral("/proc/net/snmp"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    QList<QByteArray> names;
+    for (QByteArray line = file.readLine(); !line.isEmpty(); line = file.readLine()) {
+        if (!line.startsWith("Udp: ")) {
+            continue;
+        }
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        if (names.isEmpty()) {
+            names = fields;
+            continue;
+        }
+        const qsizetype index = names.indexOf("RcvbufErrors");
+        return index > 0 && index < fields.size() ? fields[index].toLongLong() : 0;
+    }
+    return 0;
+}
+
 // "  --name N" padded so that the explanations start in one column.
 QString OptionColumn(const QString& usage) {
     constexpr qsizetype kWidth = 24;
@@ -338,6 +360,55 @@ bool BoardProcess::start(const QStringList& arguments, PortPicker& ports) {
         m_process.waitForFinished(kBoardStopTimeoutMs);
     }
     return false;
+}
+
+IntegerOption FloodOption(long long* rate) {
+    return {"--flood", rate, -1, 200000,
+            "refused datagrams a second from 127.0.0.2 to a controller whose SetValue_Allow is "
+            "127.0.0.1; 0: that list without a flood; -1: no list"};
+}
+
+FloodProcess::~FloodProcess() {
+    stop();
+}
+
+bool FloodProcess::start(std::uint16_t binaryPort, std::uint16_t asciiPort, long long rate,
+                         int seconds) {
+    m_receiveBufferErrorsAtStart = UdpReceiveBufferErrors();
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_process.start(QStringLiteral(ZENKO_SETVALUE_FLOOD_PATH),
+                    {QStringLiteral("--binary-port"), platform::FormatInteger(binaryPort),
+                     QStringLiteral("--ascii-port"), platform::FormatInteger(asciiPort),
+                     QStringLiteral("--rate"), platform::FormatInteger(rate),
+                     QStringLiteral("--seconds"), platform::FormatInteger(seconds)});
+    m_process.waitForStarted(kBoardStartTimeoutMs);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kBoardStartTimeoutMs && !m_process.canReadLine() &&
+           m_process.state() == QProcess::Running) {
+        m_process.waitForReadyRead(100);
+    }
+    if (m_process.canReadLine() && m_process.readLine().startsWith("setvalue_flood: from")) {
+        return true;
+    }
+    m_error = QLatin1String("setvalue_flood did not start: ") + m_process.errorString();
+    return false;
+}
+
+QString FloodProcess::stop() {
+    if (m_process.state() == QProcess::NotRunning) {
+        return QString();
+    }
+    // Closing its input ends it; a flood that does not end in time is killed.
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(kBoardStopTimeoutMs)) {
+        m_process.kill();
+        m_process.waitForFinished(kBoardStopTimeoutMs);
+    }
+    return QString::fromUtf8(m_process.readAllStandardOutput().trimmed()) +
+           QLatin1String("; receive buffer overflows on this machine meanwhile ") +
+           platform::FormatInteger(UdpReceiveBufferErrors() - m_receiveBufferErrorsAtStart);
 }
 
 } // namespace zenko::bench

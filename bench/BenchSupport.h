@@ -172,4 +172,33 @@ private:
     QString m_error;
 };
 
+// A flood of refused senders: the allow-list a controller under it holds, as a further line of
+// [ZENKO], and --flood, the option of the benchmarks that choose it. Below 0: neither the list
+// nor the flood, the controller as without the key; 0: the list only; more: the list and that
+// many datagrams a second from 127.0.0.2.
+inline constexpr char kFloodAllowKey[] = "SetValue_Allow=127.0.0.1\n";
+IntegerOption FloodOption(long long* rate);
+
+// The setvalue_flood program, sending to both services on 127.0.0.1 from 127.0.0.2, ended when
+// stopped or destroyed and in any case after `seconds`.
+class FloodProcess {
+public:
+    FloodProcess() = default;
+    ~FloodProcess();
+    FloodProcess(const FloodProcess&) = delete;
+    FloodProcess& operator=(const FloodProcess&) = delete;
+
+    // Waits (bounded) until it floods.
+    bool start(std::uint16_t binaryPort, std::uint16_t asciiPort, long long rate, int seconds);
+    QString errorString() const { return m_error; }
+    // Ends it; what it sent, and the datagrams the machine dropped for a full receive buffer
+    // meanwhile (all its UDP sockets, the controller's among them).
+    QString stop();
+
+private:
+    QProcess m_process;
+    QString m_error;
+    long long m_receiveBufferErrorsAtStart = 0;
+};
+
 } // namespace zenko::bench

@@ -46,12 +46,14 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     long long seconds = 30;
     long long interval = 2;
+    long long flood = -1;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const bench::OptionOutcome outcome = bench::ParseOptions(
         arguments,
         {{"--seconds", &seconds, 1, 600, "measuring time in seconds"},
-         {"--interval", &interval, 1, 60, "control interval in seconds"}},
+         {"--interval", &interval, 1, 60, "control interval in seconds"},
+         bench::FloodOption(&flood)},
         QStringLiteral("Usage: idle_cpu [options]\nMeasures the CPU time the controller window "
                        "takes while its link runs with the antenna on target."));
     if (outcome.action == bench::OptionOutcome::Action::Help) {
@@ -84,10 +86,20 @@ int main(int argc, char* argv[]) {
     settings.selector = 2;
     settings.localAzimuth = kAzimuthTarget;
     settings.localElevation = kElevationTarget;
+    if (flood >= 0) {
+        settings.furtherKeys = bench::kFloodAllowKey;
+    }
     bench::ControllerUnderTest controller(settings);
     if (!controller.start()) {
         bench::PrintError(QLatin1String("idle_cpu: the link did not start: ") +
                           controller.messages());
+        return 1;
+    }
+    bench::FloodProcess floodProcess;
+    if (flood > 0 &&
+        !floodProcess.start(settings.binaryPort, settings.asciiPort, flood,
+                            kWarmUpMs / 1000 + static_cast<int>(interval + seconds) + 5)) {
+        bench::PrintError(QLatin1String("idle_cpu: ") + floodProcess.errorString());
         return 1;
     }
     // Past the start-up datagrams and the first full cycle, so only the steady state counts.
@@ -99,6 +111,7 @@ int main(int argc, char* argv[]) {
     RunEventLoopFor(static_cast<int>(seconds) * 1000);
     const double cpu = CpuSeconds() - cpuBefore;
     const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    const QString floodSummary = floodProcess.stop();
 
     const CControllerDlg& dlg = controller.dlg();
     const bool idle =
@@ -116,6 +129,12 @@ int main(int argc, char* argv[]) {
                      QLatin1String(" (errors az ") + bench::Fixed(dlg.m_dAzError, 2) +
                      QLatin1String(", el ") + bench::Fixed(dlg.m_dElError, 2) +
                      QLatin1String(" deg)"));
+    if (flood >= 0) {
+        bench::PrintLine(QLatin1String("  SetValue_Allow=127.0.0.1, ") +
+                         (flood == 0 ? QStringLiteral("no flood")
+                                     : QLatin1String("flood of ") + platform::FormatInteger(flood) +
+                                           QLatin1String("/s: ") + floodSummary));
+    }
     bench::PrintLine(QLatin1String("  ") + bench::Fixed(cpu * 1000.0, 1) +
                      QLatin1String(" ms CPU in ") + bench::Fixed(wallSeconds, 2) +
                      QLatin1String(" s = ") + bench::Fixed(percent, 3) +

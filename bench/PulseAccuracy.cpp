@@ -57,8 +57,8 @@ struct Pulse {
 
 class PulseBench {
 public:
-    PulseBench(int pulses, int intervalSeconds)
-        : m_pulsesWanted(pulses), m_intervalSeconds(intervalSeconds),
+    PulseBench(int pulses, int intervalSeconds, long long flood)
+        : m_pulsesWanted(pulses), m_intervalSeconds(intervalSeconds), m_floodRate(flood),
           m_azTargets(PulseTargets(kAzimuthStart)), m_elTargets(PulseTargets(kElevationStart)) {}
 
     int run();
@@ -71,6 +71,9 @@ private:
 
     int m_pulsesWanted;
     int m_intervalSeconds;
+    long long m_floodRate;
+    bench::FloodProcess m_flood;
+    QString m_floodSummary;
     std::vector<int> m_azTargets;
     std::vector<int> m_elTargets;
     std::size_t m_cycle = 0;
@@ -102,6 +105,9 @@ int PulseBench::run() {
     settings.selector = 2;
     settings.localAzimuth = m_azTargets.front();
     settings.localElevation = m_elTargets.front();
+    if (m_floodRate >= 0) {
+        settings.furtherKeys = bench::kFloodAllowKey;
+    }
     m_controller = std::make_unique<bench::ControllerUnderTest>(settings);
 
     const QMetaObject::Connection reading = QObject::connect(
@@ -115,9 +121,15 @@ int PulseBench::run() {
     }
     // Two pulses (one per axis) per control interval; half as long again for a slow machine.
     const int expectedMs = (m_pulsesWanted + 1) / 2 * m_intervalSeconds * 1000;
-    QTimer::singleShot(expectedMs * 3 / 2 + 15000, QCoreApplication::instance(),
-                       &QCoreApplication::quit);
+    const int limitMs = expectedMs * 3 / 2 + 15000;
+    if (m_floodRate > 0 &&
+        !m_flood.start(settings.binaryPort, settings.asciiPort, m_floodRate, limitMs / 1000 + 1)) {
+        bench::PrintError(QLatin1String("pulse_accuracy: ") + m_flood.errorString());
+        return 1;
+    }
+    QTimer::singleShot(limitMs, QCoreApplication::instance(), &QCoreApplication::quit);
     QApplication::exec();
+    m_floodSummary = m_flood.stop();
     // What the board prints from here on (the stop's off commands, its farewell) is no pulse.
     QObject::disconnect(reading);
     m_controller->dlg().OnStop();
@@ -216,6 +228,19 @@ void PulseBench::report(double seconds, const QString& loadAtStart) const {
         platform::FormatInteger(longest) + QLatin1String(" ms, ") +
         platform::FormatInteger(m_unended) +
         QLatin1String(" relay-on commands without their off command"));
+    bench::PrintLine(QLatin1String("  set-value senders: ") +
+                     (m_floodRate < 0
+                          ? QStringLiteral("everyone (no SetValue_Allow), no flood")
+                          : QLatin1String("SetValue_Allow=127.0.0.1, ") +
+                                (m_floodRate == 0 ? QStringLiteral("no flood")
+                                                  : QLatin1String("flood of ") +
+                                                        platform::FormatInteger(m_floodRate) +
+                                                        QLatin1String("/s: ") + m_floodSummary)));
+    if (m_floodRate > 0) {
+        // Each flood datagram asks for azimuth 200: one taken would show here.
+        bench::PrintLine(QLatin1String("  remote set value azimuth after the flood: ") +
+                         bench::Fixed(m_controller->dlg().m_dRemoteSetAz, 2));
+    }
     bench::PrintLine(QLatin1String("  measured - ordered: ") +
                      bench::FormatSummary(error, QStringLiteral("ms"), 3) +
                      QLatin1String("  min ") + bench::Fixed(error.minimum, 3) +
@@ -237,12 +262,14 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     long long pulses = 200;
     long long interval = 1;
+    long long flood = -1;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const bench::OptionOutcome outcome = bench::ParseOptions(
         arguments,
         {{"--pulses", &pulses, 2, 100000, "pulses to measure, both axes together"},
-         {"--interval", &interval, 1, 60, "control interval in seconds"}},
+         {"--interval", &interval, 1, 60, "control interval in seconds"},
+         bench::FloodOption(&flood)},
         QStringLiteral("Usage: pulse_accuracy [options]\nRuns the controller window against "
                        "the picnic-sim program with the antenna held still and targets\ninside "
                        "the pulse band, and compares each relay pulse at the board with the "
@@ -255,6 +282,6 @@ int main(int argc, char* argv[]) {
         bench::PrintError(QLatin1String("pulse_accuracy: ") + outcome.message);
         return 2;
     }
-    PulseBench benchmark(static_cast<int>(pulses), static_cast<int>(interval));
+    PulseBench benchmark(static_cast<int>(pulses), static_cast<int>(interval), flood);
     return benchmark.run();
 }

@@ -220,9 +220,9 @@ class Child {
 public:
     ~Child() { stop(); }
 
-    bool start(const QString& role) {
+    bool start(const QStringList& arguments) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationFilePath(), {role});
+        m_process.start(QCoreApplication::applicationFilePath(), arguments);
         return m_process.waitForStarted(kChildStartTimeoutMs);
     }
     std::optional<QByteArray> readLine(int timeoutMs) {
@@ -415,7 +415,7 @@ private:
     std::vector<double> m_errors;
 };
 
-int ServeController() {
+int ServeController(bool allowList) {
     bench::PortPicker ports;
     picnic::SimulatorOptions boardOptions;
     boardOptions.model.azimuth.startAngle = kAzimuthStart;
@@ -440,6 +440,9 @@ int ServeController() {
     settings.asciiPort = ports.next();
     settings.controlIntervalSeconds = 1;
     settings.selector = 3;
+    if (allowList) {
+        settings.furtherKeys = bench::kFloodAllowKey;
+    }
     bench::ControllerUnderTest controller(settings);
     PulseRecorder pulses(controller.dlg());
     QObject::connect(board.get(), &picnic::PicnicSimulator::commandReceived, board.get(),
@@ -485,7 +488,7 @@ QString RoundTripLine(const char* name, const RoundTrips& trips) {
 
 std::optional<RoundTrips> MeasureEcho(const QString& role, const QByteArray& request, int count) {
     Child echo;
-    if (!echo.start(role)) {
+    if (!echo.start({role})) {
         return std::nullopt;
     }
     const auto ports = ParsePorts(echo.readLine(kChildStartTimeoutMs));
@@ -495,7 +498,7 @@ std::optional<RoundTrips> MeasureEcho(const QString& role, const QByteArray& req
     return MeasureRoundTrips(ports[0], request, request.size(), count);
 }
 
-int RunParent(int requests, int stepSeconds, long long maxRate) {
+int RunParent(int requests, int stepSeconds, long long maxRate, long long flood) {
     QElapsedTimer runTime;
     runTime.start();
     const QString loadAtStart = bench::LoadAverages();
@@ -508,13 +511,22 @@ int RunParent(int requests, int stepSeconds, long long maxRate) {
     }
 
     Child server;
-    if (!server.start(QStringLiteral("--serve"))) {
+    QStringList serve{QStringLiteral("--serve")};
+    if (flood >= 0) {
+        serve << QStringLiteral("--allow-list");
+    }
+    if (!server.start(serve)) {
         bench::PrintError(QStringLiteral("setvalue_roundtrip: the controller did not start"));
         return 1;
     }
     const auto ports = ParsePorts(server.readLine(kChildStartTimeoutMs));
     if (ports.size() != 2) {
         bench::PrintError(QStringLiteral("setvalue_roundtrip: the controller gave no ports"));
+        return 1;
+    }
+    bench::FloodProcess floodProcess;
+    if (flood > 0 && !floodProcess.start(ports[0], ports[1], flood, kChildLifetimeMs / 1000)) {
+        bench::PrintError(QLatin1String("setvalue_roundtrip: ") + floodProcess.errorString());
         return 1;
     }
     const RoundTrips binary =
@@ -536,6 +548,7 @@ int RunParent(int requests, int stepSeconds, long long maxRate) {
                                                               : QStringLiteral("no report");
         steps.push_back(step);
     }
+    const QString floodSummary = floodProcess.stop();
     server.stop();
 
     const bench::Summary floorSummary = bench::Summarize(floor->microseconds);
@@ -543,6 +556,14 @@ int RunParent(int requests, int stepSeconds, long long maxRate) {
     const bench::Summary asciiSummary = bench::Summarize(ascii.microseconds);
     bench::PrintLine(QStringLiteral("setvalue_roundtrip: set-value services of the controller "
                                     "(child process, link running, Remote)"));
+    bench::PrintLine(
+        QLatin1String("  set-value senders: ") +
+        (flood < 0 ? QStringLiteral("everyone (no SetValue_Allow), no flood")
+                   : QLatin1String("SetValue_Allow=127.0.0.1, ") +
+                         (flood == 0 ? QStringLiteral("no flood")
+                                     : QLatin1String("flood of ") + platform::FormatInteger(flood) +
+                                           QLatin1String("/s during the services' figures: ") +
+                                           floodSummary)));
     bench::PrintLine(QLatin1String("  round trips, one request at a time, ") +
                      platform::FormatInteger(requests) + QLatin1String(" each:"));
     bench::PrintLine(RoundTripLine("floor, blocking echo", *floor));
@@ -611,7 +632,7 @@ int RunParent(int requests, int stepSeconds, long long maxRate) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const QByteArray role = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    const QByteArray role = argc >= 2 ? QByteArray(argv[1]) : QByteArray();
     if (role == "--echo") {
         const QCoreApplication application(argc, argv);
         return ServeEchoBlocking();
@@ -623,13 +644,14 @@ int main(int argc, char* argv[]) {
     if (role == "--serve") {
         bench::UseOffscreenPlatformByDefault();
         const QApplication application(argc, argv);
-        return ServeController();
+        return ServeController(argc == 3 && QByteArrayView(argv[2]) == "--allow-list");
     }
 
     const QCoreApplication application(argc, argv);
     long long requests = 5000;
     long long stepSeconds = 5;
     long long maxRate = 80000;
+    long long flood = -1;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const bench::OptionOutcome outcome = bench::ParseOptions(
@@ -637,7 +659,8 @@ int main(int argc, char* argv[]) {
         {{"--requests", &requests, 10, 100000, "round trips measured per service"},
          {"--step-seconds", &stepSeconds, 1, 60, "length of each fixed-rate step"},
          {"--max-rate", &maxRate, 0, 80000,
-          "highest rate stepped to (steps: 0 5000 10000 20000 40000 80000)"}},
+          "highest rate stepped to (steps: 0 5000 10000 20000 40000 80000)"},
+         bench::FloodOption(&flood)},
         QStringLiteral("Usage: setvalue_roundtrip [options]\nMeasures round trips and "
                        "throughput of the set-value services against a floor of echo servers,\n"
                        "each server in a child process (this program with --serve, --echo or "
@@ -650,5 +673,5 @@ int main(int argc, char* argv[]) {
         bench::PrintError(QLatin1String("setvalue_roundtrip: ") + outcome.message);
         return 2;
     }
-    return RunParent(static_cast<int>(requests), static_cast<int>(stepSeconds), maxRate);
+    return RunParent(static_cast<int>(requests), static_cast<int>(stepSeconds), maxRate, flood);
 }

@@ -13,7 +13,7 @@ if [ "$#" -ne 1 ] || ! [[ "$1" =~ ^[1-9][0-9]*$ ]]; then
 fi
 seconds=$1
 build=${ZENKO_FUZZ_BUILD:-$root/build-fuzz}
-targets=(fuzz_binary_request fuzz_ascii_request fuzz_adc_reply)
+targets=(fuzz_binary_request fuzz_ascii_request fuzz_adc_reply fuzz_allow_list)
 
 "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 

@@ -39,6 +39,8 @@ inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
 inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
 // Not in the settings dialog, whose layout is fixed; absent it is the designed drive law.
 inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
+// Not in the settings dialog; absent or blank, every sender is served as always.
+inline const QString SetValueAllow = QStringLiteral("SetValue_Allow");
 } // namespace key
 
 // Defaults shared by both readers.
@@ -69,6 +71,7 @@ inline const QString CalElVolt2 = QStringLiteral("4.5");
 // Seconds; 0 leaves the guard off.
 inline constexpr std::int32_t FeedbackTimeout = 0;
 inline constexpr std::int32_t TrackingDrive = 0;
+inline const QString SetValueAllow;
 } // namespace defaults
 
 // Preset 1's angles differ between the two readers: the main window shows 222.22/22.22 for an

@@ -13,6 +13,10 @@ QString ServiceText(const char* service, std::int16_t port) {
                     : name + QStringLiteral(" set values off");
 }
 
+QString ServiceTag(bool binary) {
+    return binary ? QStringLiteral(" (binary)") : QStringLiteral(" (ASCII)");
+}
+
 QString AxisName(AxisId axis) {
     return axis == AxisAz ? QStringLiteral("azimuth") : QStringLiteral("elevation");
 }
@@ -68,12 +72,26 @@ QString AxisAnsweringText(AxisId axis, std::int64_t replyGapMs) {
 
 QString SetValuePeerText(std::uint32_t address, std::uint16_t port, bool binary) {
     return QStringLiteral("new set-value peer ") + platform::EndpointText(address, port) +
-           (binary ? QStringLiteral(" (binary)") : QStringLiteral(" (ASCII)"));
+           ServiceTag(binary);
 }
 
 QString SetValuePeerLimitText(std::size_t limit) {
     return QString::number(limit) +
            QStringLiteral(" set-value peers seen; further new peers are not journaled");
+}
+
+QString SetValueRefusedText(std::uint32_t address, bool binary) {
+    return QStringLiteral("refused set-value sender ") + platform::AddressText(address) +
+           ServiceTag(binary) + QStringLiteral(", not in SetValue_Allow");
+}
+
+QString SetValueRefusedLimitText(std::size_t limit) {
+    return QString::number(limit) +
+           QStringLiteral(" refused set-value senders seen; further ones are not journaled");
+}
+
+QString SetValueAllowText(const QString& list) {
+    return QStringLiteral("set values only from ") + list;
 }
 
 QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds) {

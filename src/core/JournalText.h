@@ -22,6 +22,11 @@ QString AxisSilentText(AxisId axis, std::int64_t sinceReplyMs, bool switchedOff)
 QString AxisAnsweringText(AxisId axis, std::int64_t replyGapMs);
 QString SetValuePeerText(std::uint32_t address, std::uint16_t port, bool binary);
 QString SetValuePeerLimitText(std::size_t limit);
+// A sender outside SetValue_Allow, once per address, on the service it first tried.
+QString SetValueRefusedText(std::uint32_t address, bool binary);
+QString SetValueRefusedLimitText(std::size_t limit);
+// At Start, when SetValue_Allow holds a list.
+QString SetValueAllowText(const QString& list);
 QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds);
 
 } // namespace zenko::core

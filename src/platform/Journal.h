@@ -18,6 +18,8 @@ Q_DECLARE_LOGGING_CATEGORY(journalConfig)
 
 using JournalCategory = const QLoggingCategory& (*)();
 
+// "127.0.0.1"; address in host byte order.
+QString AddressText(std::uint32_t address);
 // "127.0.0.1:10001"; address in host byte order.
 QString EndpointText(std::uint32_t address, std::uint16_t port);
 

@@ -21,10 +21,6 @@ namespace zenko::platform {
 
 namespace {
 
-// The buffer the controller has always read its texts into held 4096 characters with the
-// terminator.
-constexpr qsizetype kMaxStringLength = 4095;
-
 std::optional<QByteArray> ReadWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -44,9 +40,9 @@ std::optional<QString> ReadValue(const QString& path, const QString& section, co
 
 // Never ends on the first half of a surrogate pair.
 QString Truncated(QString text) {
-    if (text.size() > kMaxStringLength) {
-        const bool splitsPair = text[kMaxStringLength - 1].isHighSurrogate();
-        text.truncate(splitsPair ? kMaxStringLength - 1 : kMaxStringLength);
+    if (text.size() > ProfileFile::kMaxTextLength) {
+        const bool splitsPair = text[ProfileFile::kMaxTextLength - 1].isHighSurrogate();
+        text.truncate(splitsPair ? ProfileFile::kMaxTextLength - 1 : ProfileFile::kMaxTextLength);
     }
     return text;
 }

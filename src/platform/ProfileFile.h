@@ -12,6 +12,10 @@ namespace zenko::platform {
 
 class ProfileFile {
 public:
+    // The buffer the controller has always read its texts into held 4096 characters with the
+    // terminator.
+    static constexpr qsizetype kMaxTextLength = 4095;
+
     explicit ProfileFile(QString path);
     virtual ~ProfileFile() = default;
     ProfileFile(const ProfileFile&) = default;
@@ -23,7 +27,8 @@ public:
     // 0 when the value does not begin with a number.
     std::int32_t readInt(const QString& section, const QString& key, std::int32_t fallback) const;
 
-    // Absent key: the default. At most 4095 characters are returned.
+    // Absent key: the default. At most kMaxTextLength characters are returned, one fewer when
+    // the last would be the first half of a surrogate pair.
     QString readString(const QString& section, const QString& key, const QString& fallback) const;
 
     // Replaces the key's value (or appends the key, the section, or creates the file), keeping

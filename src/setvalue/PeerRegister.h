@@ -2,33 +2,27 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_set>
+
+#include "platform/SeenRegister.h"
 
 namespace zenko::setvalue {
 
-// The set-value peers seen so far, so that each is journaled once. Bounded: senders are
-// whoever can reach the ports, and a flood of spoofed addresses must not grow the memory.
+// The set-value peers (address and port) seen so far, so that each is journaled once, within
+// the register's bound.
 class PeerRegister {
 public:
-    static constexpr std::size_t kDefaultLimit = 256;
+    static constexpr std::size_t kDefaultLimit = platform::SeenRegister::kDefaultLimit;
+    using Outcome = platform::SeenRegister::Outcome;
 
-    enum class Outcome {
-        Known,
-        New,
-        // The first new peer that does not fit; later ones are Unrecorded.
-        LimitReached,
-        Unrecorded,
-    };
-
-    explicit PeerRegister(std::size_t limit = kDefaultLimit) : m_limit(limit) {}
+    explicit PeerRegister(std::size_t limit = kDefaultLimit) : m_peers(limit) {}
 
     // Address and port in host byte order.
-    Outcome note(std::uint32_t address, std::uint16_t port);
+    Outcome note(std::uint32_t address, std::uint16_t port) {
+        return m_peers.note((std::uint64_t{address} << 16) | port);
+    }
 
 private:
-    std::unordered_set<std::uint64_t> m_peers;
-    std::size_t m_limit;
-    bool m_full = false;
+    platform::SeenRegister m_peers;
 };
 
 } // namespace zenko::setvalue

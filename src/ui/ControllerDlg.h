@@ -10,6 +10,8 @@
 #include "core/FeedbackGuard.h"
 #include "core/JournalText.h"
 #include "core/TrackingDrive.h"
+#include "platform/AllowList.h"
+#include "platform/SeenRegister.h"
 #include "platform/WindowTimers.h"
 #include "setvalue/PeerRegister.h"
 #include "setvalue/SetValueCodec.h"
@@ -141,6 +143,7 @@ private:
     void StopLink(zenko::core::LinkStopCause cause, int signalNumber = 0);
     void RefuseStart(const QString& message);
     void NoteSetValuePeer(const zenko::platform::ReceivedDatagram& request, bool binary);
+    void NoteRefusedSender(std::uint32_t address, bool binary);
 
     // --- ui/FeedbackGuard.cpp: fresh readings per axis
     void StartFeedbackWatch();
@@ -162,5 +165,10 @@ private:
     // Azimuth, elevation.
     std::array<zenko::core::AxisFeedback, 2> m_feedback{};
     zenko::setvalue::PeerRegister m_setValuePeers;
+    // SetValue_Allow as read, checked at each Start; the list in force from the last Start.
+    QString m_strSetValueAllow;
+    zenko::platform::AllowList m_setValueAllow;
+    // Senders outside the list, by address only: one line per host, whatever its ports.
+    zenko::platform::SeenRegister m_refusedSenders;
     zenko::core::TrackingDriveState m_tracking;
 };

@@ -92,6 +92,7 @@ bool CControllerDlg::OnInitDialog() {
         << core::ConfigurationText(m_profile.path(), m_nFeedbackTimeout);
     m_tracking.enabled =
         config::TrackingDriveOn(readInt(key::TrackingDrive, defaults::TrackingDrive));
+    m_strSetValueAllow = readText(key::SetValueAllow, defaults::SetValueAllow);
 
     setWindowTitle(core::ControllerTitle(false, false));
     ShowState();

@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 
+#include "core/SetValueAllow.h"
 #include "core/StartChecks.h"
 #include "device/BoardProtocol.h"
 #include "platform/Journal.h"
@@ -60,6 +61,12 @@ void CControllerDlg::OnStart() {
         RefuseStart(*check.failure);
         return;
     }
+    const core::AllowCheck allow = core::CheckSetValueAllow(m_strSetValueAllow);
+    if (allow.failure) {
+        RefuseStart(*allow.failure);
+        return;
+    }
+    m_setValueAllow = allow.list;
     m_dwPicnicIp = check.picnicIp;
 
     m_dAzVolt = 0.0;
@@ -103,6 +110,10 @@ void CControllerDlg::OnStart() {
     EnableButtonsForLink(true);
     qCInfo(platform::journalLink).noquote()
         << core::LinkStartedText(m_addrPicnic, m_nBinPort, m_nAscPort);
+    if (!m_setValueAllow.isEmpty()) {
+        qCInfo(platform::journalSetValue).noquote()
+            << core::SetValueAllowText(m_setValueAllow.text());
+    }
 }
 
 void CControllerDlg::RefuseStart(const QString& message) {

@@ -15,7 +15,13 @@ void CControllerDlg::AnswerSetValueRequest(ui::ControllerSocket& socket,
     if (!request) {
         return;
     }
-    NoteSetValuePeer(*request, &socket == &m_sockBin);
+    const bool binary = &socket == &m_sockBin;
+    // Whatever it carries, a refused datagram gets no reply, sets nothing and is no peer.
+    if (!m_setValueAllow.admits(request->senderAddress)) {
+        NoteRefusedSender(request->senderAddress, binary);
+        return;
+    }
+    NoteSetValuePeer(*request, binary);
     const setvalue::SetValues values = parse(request->bytes);
     if (values.azimuth) {
         m_dRemoteSetAz = *values.azimuth;
@@ -48,6 +54,18 @@ void CControllerDlg::NoteSetValuePeer(const platform::ReceivedDatagram& request,
     case setvalue::PeerRegister::Outcome::Known:
     case setvalue::PeerRegister::Outcome::Unrecorded:
         break;
+    }
+}
+
+void CControllerDlg::NoteRefusedSender(std::uint32_t address, bool binary) {
+    using Outcome = platform::SeenRegister::Outcome;
+    const Outcome outcome = m_refusedSenders.note(address);
+    if (outcome == Outcome::New) {
+        qCWarning(platform::journalSetValue).noquote()
+            << core::SetValueRefusedText(address, binary);
+    } else if (outcome == Outcome::LimitReached) {
+        qCWarning(platform::journalSetValue).noquote()
+            << core::SetValueRefusedLimitText(platform::SeenRegister::kDefaultLimit);
     }
 }
 

@@ -1,61 +1,15 @@
-#include <QNetworkDatagram>
-#include <QUdpSocket>
 #include <QtTest>
 
 #include "setvalue/SetValueCodec.h"
 #include "support/LinkFixture.h"
+#include "support/SetValuePeer.h"
 #include "ui/MainWindowTemplate.h"
 
 using namespace zenko;
+using test::BinaryRequest;
 using test::BoardAt;
 using test::LinkFixture;
-
-namespace {
-
-// A peer on loopback that sends requests and collects the replies.
-class Peer {
-public:
-    Peer() {
-        m_socket.bind(QHostAddress::LocalHost, 0);
-        m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
-    }
-    void send(const QByteArray& request, std::uint16_t port) {
-        m_socket.writeDatagram(request, QHostAddress::LocalHost, port);
-    }
-    // All replies that arrive within the wait, at least `count` of them if they come.
-    QList<QNetworkDatagram> replies(qsizetype count, int timeoutMs = 3000) {
-        // A shortfall shows in the count the caller checks.
-        [[maybe_unused]] const bool complete = QTest::qWaitFor(
-            [&] {
-                while (m_socket.hasPendingDatagrams()) {
-                    m_received << m_socket.receiveDatagram();
-                }
-                return m_received.size() >= count;
-            },
-            timeoutMs);
-        return std::exchange(m_received, {});
-    }
-    QNetworkDatagram ask(const QByteArray& request, std::uint16_t port) {
-        send(request, port);
-        const auto received = replies(1);
-        return received.isEmpty() ? QNetworkDatagram() : received.first();
-    }
-
-private:
-    QUdpSocket m_socket;
-    QList<QNetworkDatagram> m_received;
-};
-
-QByteArray BinaryRequest(std::uint32_t azThousandths, std::uint32_t elThousandths) {
-    QByteArray request(12, '\0');
-    for (int i = 0; i < 4; ++i) {
-        request[4 + i] = static_cast<char>(azThousandths >> (24 - 8 * i));
-        request[8 + i] = static_cast<char>(elThousandths >> (24 - 8 * i));
-    }
-    return request;
-}
-
-} // namespace
+using Peer = test::SetValuePeer;
 
 class SetValueTest : public QObject {
     Q_OBJECT

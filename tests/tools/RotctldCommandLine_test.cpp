@@ -60,6 +60,7 @@ TEST(RotctldCommandLine, NonLoopbackListeningOnlyWhenAllowed) {
         {Arguments({"--listen", "::1"}), true},
         {Arguments({"--listen", "localhost"}), true},
         {Arguments({"--listen", "127.255.0.9"}), true},
+        {Arguments({"--listen", "0.0.0.0", "--allow", "192.0.2.0/24"}), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
@@ -102,10 +103,18 @@ TEST(RotctldCommandLine, RefusedWithOneLine) {
         {Arguments({"--pty", "/tmp/gs", "--port", "4534"}),
          "--pty serves a pseudo-terminal instead of TCP: drop --port"},
         {Arguments({"--listen=127.0.0.1", "--pty", "/tmp/gs"}), "drop --listen"},
+        {Arguments({"--pty", "/tmp/gs", "--allow", "127.0.0.1"}), "drop --allow"},
         {Arguments({"--park-after", "0"}), "--park-after 0: expects minutes above 0"},
         {Arguments({"--park-after", "-1"}), "--park-after -1: expects minutes"},
         {Arguments({"--park-after", "10081"}), "--park-after 10081: expects minutes"},
         {Arguments({"--park-after=soon"}), "--park-after soon: expects minutes"},
+        {Arguments({"--allow", "127.0.0.1,,10.0.0.1"}),
+         "--allow 127.0.0.1,,10.0.0.1: entry 2 is empty (two commas in a row"},
+        {Arguments({"--allow=10.0.0.0/33"}), "--allow 10.0.0.0/33: entry 1 \"10.0.0.0/33\": the "
+                                             "prefix"},
+        {Arguments({"--allow", "192.168.10.5/24"}), "host bits are set"},
+        {Arguments({"--allow", " "}), "--allow needs at least one address or network"},
+        {Arguments({"--allow"}), "--allow needs a value"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());

@@ -1,30 +1,11 @@
 #include "common/Ipv4Text.h"
 
-#include <QStringList>
-
-#include "common/CommandLineNumbers.h"
+#include "platform/AllowList.h"
 
 namespace zenko::tools {
 
 std::optional<std::uint32_t> ParseIpv4(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    std::uint32_t address = 0;
-    for (const QString& part : parts) {
-        if (part.isEmpty() || part.size() > 3 || part.front() < QLatin1Char('0') ||
-            part.front() > QLatin1Char('9') ||
-            (part.size() > 1 && part.front() == QLatin1Char('0'))) {
-            return std::nullopt;
-        }
-        const auto value = ParseInteger(part, 0, 255);
-        if (!value) {
-            return std::nullopt;
-        }
-        address = (address << 8) | static_cast<std::uint32_t>(*value);
-    }
-    return address;
+    return platform::ParseDottedIpv4(text);
 }
 
 QHostAddress ParseNumericAddress(const QString& text) {

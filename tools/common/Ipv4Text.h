@@ -11,7 +11,7 @@ namespace zenko::tools {
 
 // Dotted decimal a.b.c.d, each part 0..255 without a sign or a superfluous leading zero, so
 // that "010" cannot be mistaken for an octal 8 nor "127.1" for 127.0.0.1, as inet_aton would
-// read them.
+// read them: the reading of the allow-lists' addresses.
 std::optional<std::uint32_t> ParseIpv4(const QString& text);
 
 // An IPv4 address as ParseIpv4 reads it, or, when the text has a colon, a numeric IPv6 address;

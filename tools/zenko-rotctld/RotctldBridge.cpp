@@ -29,6 +29,12 @@ std::optional<qint64> ParkAfterMs(const std::optional<double>& minutes) {
     return static_cast<qint64>(*minutes * kMillisecondsPerMinute);
 }
 
+// Listening beyond loopback without an allow-list: anyone who reaches the port can move the
+// antenna, which the bridge says at start-up.
+bool OpenToEveryone(const BridgeSettings& settings) {
+    return !settings.listenAddress.isLoopback() && settings.allow.isEmpty();
+}
+
 } // namespace
 
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
@@ -65,7 +71,8 @@ bool RotctldBridge::listen() {
         }
         endpoint = m_pty->endpoint();
     } else {
-        m_tcp = new TcpTransport(m_settings.listenAddress, m_settings.listenPort, this);
+        m_tcp = new TcpTransport(m_settings.listenAddress, m_settings.listenPort, m_settings.allow,
+                                 this);
         connect(m_tcp, &TcpTransport::clientArrived, this, &RotctldBridge::addClient);
         if (!m_tcp->open()) {
             m_error = m_tcp->errorString();
@@ -77,11 +84,16 @@ bool RotctldBridge::listen() {
         m_error = m_controller->errorString();
         return false;
     }
+    const bool openToEveryone = m_tcp != nullptr && OpenToEveryone(m_settings);
+    const QString listening = endpoint;
     if (m_settings.protocol != Protocol::Rotctld) {
         endpoint += QLatin1String(" for ") + QLatin1String(ProtocolName(m_settings.protocol));
     }
     qCInfo(lcRotctld, "listening on %s, controller at %s", qUtf8Printable(endpoint),
            qUtf8Printable(m_controller->endpoint()));
+    if (openToEveryone) {
+        qCWarning(lcRotctld).noquote() << OpenToEveryoneText(listening);
+    }
     // The idle park counts from here, the clock's zero.
     m_clock.start();
     armPark();

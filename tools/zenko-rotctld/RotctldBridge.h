@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "platform/AllowList.h"
 #include "zenko-rotctld/IdlePark.h"
 #include "zenko-rotctld/ProtocolCodec.h"
 #include "zenko-rotctld/RotctldCodec.h"
@@ -42,6 +43,8 @@ struct BridgeSettings {
     QString ptyPath;
     // The bridge parks by itself after this long without a set position; never when absent.
     std::optional<double> parkAfterMinutes;
+    // The clients served; empty: every client that reaches the port.
+    platform::AllowList allow;
 };
 
 // Serves tracking programs in one protocol, on TCP or a pseudo-terminal, and carries out their

@@ -4,6 +4,7 @@
 
 #include "common/CommandLineNumbers.h"
 #include "common/Ipv4Text.h"
+#include "platform/AllowList.h"
 
 namespace zenko::rotctld {
 
@@ -13,7 +14,7 @@ QString Degrees(double value) {
     return QString::fromLatin1(FormatHundredths(value));
 }
 
-enum class OptionKind { Flag, Address, Port, Timeout, Degrees, Protocol, Path, Minutes };
+enum class OptionKind { Flag, Address, Port, Timeout, Degrees, Protocol, Path, Minutes, AllowList };
 
 // A week: beyond it an idle park is no longer one, and the milliseconds stay far from overflow.
 constexpr double kMaxParkAfterMinutes = 10080;
@@ -31,7 +32,7 @@ constexpr Option kOptions[] = {
     {"--min-el", OptionKind::Degrees},          {"--max-el", OptionKind::Degrees},
     {"--park-az", OptionKind::Degrees},         {"--park-el", OptionKind::Degrees},
     {"--protocol", OptionKind::Protocol},       {"--pty", OptionKind::Path},
-    {"--park-after", OptionKind::Minutes},
+    {"--park-after", OptionKind::Minutes},      {"--allow", OptionKind::AllowList},
 };
 
 const Option* FindOption(const QString& name) {
@@ -80,7 +81,7 @@ QString CheckConsistency(const BridgeSettings& settings, bool allowNonLoopback,
                  Degrees(limits.minElevation), Degrees(limits.maxElevation));
     }
     if (!settings.ptyPath.isEmpty()) {
-        for (const char* tcp : {"--listen", "--port"}) {
+        for (const char* tcp : {"--listen", "--port", "--allow"}) {
             if (given.contains(QLatin1String(tcp))) {
                 return QStringLiteral("--pty serves a pseudo-terminal instead of TCP: drop %1")
                     .arg(QLatin1String(tcp));
@@ -210,6 +211,22 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
             settings.parkAfterMinutes = *minutes;
             break;
         }
+        case OptionKind::AllowList: {
+            // Blank would serve everyone, as if the option were not there: more likely an
+            // empty variable in a service file than a wish.
+            const platform::AllowListParse parse = platform::ParseAllowList(value);
+            if (parse.error) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 %2: %3")
+                        .arg(name, value, platform::AllowListErrorText(*parse.error)));
+            }
+            if (parse.list.isEmpty()) {
+                return CommandLineOutcome::Refused(
+                    QStringLiteral("%1 needs at least one address or network").arg(name));
+            }
+            settings.allow = parse.list;
+            break;
+        }
         case OptionKind::Flag:
             break;
         }
@@ -238,7 +255,10 @@ QString HelpText() {
         "                         addresses unless --allow-non-loopback is given\n"
         "  --port N               the TCP port to serve on, 1 to 65535 (default 4533)\n"
         "  --allow-non-loopback   allow a --listen address that other machines reach; there\n"
-        "                         is no login, so keep such a port behind the firewall\n"
+        "                         is no login, so restrict it with --allow and the firewall\n"
+        "  --allow LIST           serve only clients from these IPv4 addresses and networks,\n"
+        "                         comma-separated: 127.0.0.1,192.168.10.0/24 (a network's\n"
+        "                         host bits zero); others are closed at once and journaled\n"
         "  --pty PATH             serve a pseudo-terminal instead of TCP, linked at PATH (for\n"
         "                         example /tmp/gs232b): a program opens PATH as its serial\n"
         "                         port, and may close and open it again; every local user may\n"

@@ -15,7 +15,8 @@ using CommandLineOutcome = tools::CommandLineOutcome<BridgeSettings>;
 // --help or -h anywhere asks for the help text, --version for the version.
 // Numbers are read in the C locale's form (a decimal comma is also taken) whatever the user's
 // locale. Refused: a non-loopback --listen address without --allow-non-loopback, a minimum
-// above its maximum, a park position outside the limits, --pty with --listen or --port.
+// above its maximum, a park position outside the limits, an --allow list that does not parse
+// or is blank, --pty with --listen, --port or --allow.
 CommandLineOutcome ParseCommandLine(const QStringList& arguments);
 QString HelpText();
 // One line, "zenko-rotctld" and the version, as help2man reads it for the manual page.

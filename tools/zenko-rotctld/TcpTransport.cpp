@@ -1,5 +1,7 @@
 #include "zenko-rotctld/TcpTransport.h"
 
+#include <utility>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -51,8 +53,9 @@ void TcpLink::close() {
     m_socket->disconnectFromHost();
 }
 
-TcpTransport::TcpTransport(const QHostAddress& address, std::uint16_t port, QObject* parent)
-    : QObject(parent), m_address(address), m_port(port) {}
+TcpTransport::TcpTransport(const QHostAddress& address, std::uint16_t port,
+                           platform::AllowList allow, QObject* parent)
+    : QObject(parent), m_address(address), m_port(port), m_allow(std::move(allow)) {}
 
 bool TcpTransport::open() {
     m_server = new QTcpServer(this);
@@ -75,10 +78,43 @@ QString TcpTransport::endpoint() const {
 
 void TcpTransport::acceptClients() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        if (refusedClient(*socket)) {
+            continue;
+        }
         auto* link = new TcpLink(socket);
         qCInfo(lcRotctld, "client %s connected", qUtf8Printable(link->peer()));
         emit clientArrived(link);
     }
+}
+
+bool TcpTransport::refusedClient(QTcpSocket& socket) {
+    if (m_allow.isEmpty()) {
+        return false;
+    }
+    bool ipv4 = false;
+    const std::uint32_t address = socket.peerAddress().toIPv4Address(&ipv4);
+    // The list holds IPv4 networks only, so an IPv6 client is outside it.
+    if (ipv4 && m_allow.admits(address)) {
+        return false;
+    }
+    const QHostAddress peer = ipv4 ? QHostAddress(address) : socket.peerAddress();
+    // IPv6 hosts above the 32-bit keys of IPv4 hosts, by their hash.
+    const std::uint64_t key = ipv4 ? address : (qHash(peer) | (std::uint64_t{1} << 32));
+    switch (m_refusedClients.note(key)) {
+    case platform::SeenRegister::Outcome::New:
+        qCWarning(lcRotctld).noquote() << ClientRefusedText(peer.toString());
+        break;
+    case platform::SeenRegister::Outcome::LimitReached:
+        qCWarning(lcRotctld).noquote()
+            << ClientRefusedLimitText(platform::SeenRegister::kDefaultLimit);
+        break;
+    case platform::SeenRegister::Outcome::Known:
+    case platform::SeenRegister::Outcome::Unrecorded:
+        break;
+    }
+    socket.abort();
+    socket.deleteLater();
+    return true;
 }
 
 } // namespace zenko::rotctld

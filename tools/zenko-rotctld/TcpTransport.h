@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/AllowList.h"
+#include "platform/SeenRegister.h"
 #include "zenko-rotctld/ClientLink.h"
 
 class QTcpServer;
@@ -34,11 +36,13 @@ private:
     QString m_peer;
 };
 
-// Serves clients on a TCP port.
+// Serves clients on a TCP port; with an allow-list, only the clients it admits.
 class TcpTransport final : public QObject {
     Q_OBJECT
 public:
-    TcpTransport(const QHostAddress& address, std::uint16_t port, QObject* parent = nullptr);
+    // An empty allow-list admits every client.
+    TcpTransport(const QHostAddress& address, std::uint16_t port, platform::AllowList allow,
+                 QObject* parent = nullptr);
 
     // False with errorString() when the port cannot be had.
     bool open();
@@ -53,9 +57,14 @@ signals:
 private:
     // Every connection is taken here, and only here.
     void acceptClients();
+    // Closed at once, before anything is read from it or sent to the controller.
+    bool refusedClient(QTcpSocket& socket);
 
     QHostAddress m_address;
     std::uint16_t m_port;
+    platform::AllowList m_allow;
+    // Clients outside the allow-list, by address: one line per host.
+    platform::SeenRegister m_refusedClients;
     QTcpServer* m_server = nullptr;
     QString m_error;
 };
