@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The configuration file: one section, 24 keys. The main window and the settings dialog carry
+// The configuration file: one section, 26 keys. The main window and the settings dialog carry
 // their own defaults, and where they differ both are what the operator sees.
 namespace zenko::config {
 
@@ -39,6 +39,9 @@ inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
 inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
 // Not in the settings dialog, whose layout is fixed; absent it is the designed drive law.
 inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
+// Read by the application before any window exists; not in the settings dialog.
+inline const QString Language = QStringLiteral("Language");
+inline const QString InstanceName = QStringLiteral("Instance_Name");
 } // namespace key
 
 // Defaults shared by both readers.

@@ -23,5 +23,6 @@ QString AxisAnsweringText(AxisId axis, std::int64_t replyGapMs);
 QString SetValuePeerText(std::uint32_t address, std::uint16_t port, bool binary);
 QString SetValuePeerLimitText(std::size_t limit);
 QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds);
+QString InstanceNameRefusedText(const QString& value);
 
 } // namespace zenko::core

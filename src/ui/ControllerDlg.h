@@ -121,6 +121,9 @@ protected:
 
 private:
     void BuildWindow();
+    // The title of the moment, led by the copy's Instance_Name when it has one, so that two
+    // copies' windows and taskbar buttons tell their rotators apart.
+    void ShowTitle(const QString& title);
     void OnControlIntervalTextChanged(const QString& text);
     struct BoardSocket {
         zenko::ui::ControllerSocket* socket;
@@ -163,4 +166,6 @@ private:
     std::array<zenko::core::AxisFeedback, 2> m_feedback{};
     zenko::setvalue::PeerRegister m_setValuePeers;
     zenko::core::TrackingDriveState m_tracking;
+    // Empty for the unnamed copy.
+    QString m_strInstanceName;
 };
