@@ -2,7 +2,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -17,7 +16,6 @@
 #include "ui/MainWindowTemplate.h"
 #include "ui/SettingsDlg.h"
 #include "ui/Translations.h"
-#include "ui/WindowMenu.h"
 
 using namespace zenko;
 
@@ -39,62 +37,31 @@ bool HasJapanese(const QString& text) {
     });
 }
 
-struct Literal {
-    QString text;
-    int line;
-    // What precedes the literal on its lines, comments blanked out.
-    QString before;
-};
-
-// The string literals of a C++ file. Enough of C++ for this tree, which has no raw strings:
-// comments, escapes, character literals and digit separators.
-QList<Literal> StringLiterals(const QString& source) {
-    QList<Literal> literals;
-    QString code = source;
-    int line = 1;
-    for (qsizetype i = 0; i < source.size(); ++i) {
-        const QChar c = source[i];
-        const QChar next = i + 1 < source.size() ? source[i + 1] : QChar();
-        if (c == u'\n') {
-            ++line;
-        } else if (c == u'/' && next == u'/') {
-            while (i < source.size() && source[i] != u'\n') {
-                code[i++] = u' ';
-            }
-            --i;
-        } else if (c == u'/' && next == u'*') {
-            const qsizetype end = source.indexOf(QLatin1String("*/"), i + 2);
-            const qsizetype stop = end < 0 ? source.size() : end + 2;
-            for (; i < stop; ++i) {
-                line += source[i] == u'\n' ? 1 : 0;
-                code[i] = source[i] == u'\n' ? u'\n' : u' ';
-            }
-            --i;
-        } else if (c == u'\'' && i > 0 && source[i - 1].isLetterOrNumber()) {
-            continue;
-        } else if (c == u'"' || c == u'\'') {
-            const qsizetype start = i;
-            QString text;
-            for (++i; i < source.size() && source[i] != c && source[i] != u'\n'; ++i) {
-                if (source[i] == u'\\' && i + 1 < source.size()) {
-                    text += source[i++];
-                }
-                text += source[i];
-            }
-            if (c == u'"') {
-                const qsizetype from = std::max<qsizetype>(0, start - 200);
-                literals.append({text, line, code.mid(from, start - from)});
-            }
+// The Japanese string literals of a C++ file that are not the text of QT_TRANSLATE_NOOP,
+// QCoreApplication::translate, tr or QT_TR_NOOP, as "line: text". Comments, character literals
+// and strings are matched in one pass, so that none of them is read inside another.
+QStringList UnmarkedJapanese(const QString& source) {
+    static const QRegularExpression token(QString::fromLatin1(
+        R"re(//[^\n]*|/\*[\s\S]*?\*/|'(?:[^'\\\n]|\\.)'|"((?:[^"\\\n]|\\.)*)")re"));
+    static const QRegularExpression marked(QString::fromLatin1(
+        R"re((?:\b(?:QT_TRANSLATE_NOOP|translate)\s*\(\s*"[^"]*"\s*,|\b(?:tr|QT_TR_NOOP)\s*\()\s*$)re"));
+    QStringList unmarked;
+    QString code;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch& match : token.globalMatch(source)) {
+        code += source.mid(done, match.capturedStart() - done);
+        done = match.capturedEnd();
+        const bool comment = match.captured().startsWith(u'/');
+        const QString text = match.captured(1);
+        if (HasJapanese(text) && !kUntranslatedData.contains(text) &&
+            !marked.match(code.right(200)).hasMatch()) {
+            unmarked << QStringLiteral("%1: \"%2\"")
+                            .arg(source.left(match.capturedStart()).count(u'\n') + 1)
+                            .arg(text);
         }
+        code += comment ? QStringLiteral(" ") : match.captured();
     }
-    return literals;
-}
-
-// The literal is the text of QT_TRANSLATE_NOOP, QCoreApplication::translate, tr or QT_TR_NOOP.
-bool MarkedForTranslation(const Literal& literal) {
-    static const QRegularExpression marked(QStringLiteral(
-        R"((?:(?:\bQT_TRANSLATE_NOOP|\btranslate)\s*\(\s*"[^"]*"\s*,|(?:\btr|\bQT_TR_NOOP)\s*\()\s*$)"));
-    return marked.match(literal.before).hasMatch();
+    return unmarked;
 }
 
 // Every text of a dialog and what it must fit in; empty when it fits.
@@ -131,22 +98,24 @@ QStringList Overflows(QWidget* dialog) {
     return overflows;
 }
 
-// Every text the operator sees in a dialog or hears from a screen reader.
-QStringList VisibleTexts(QWidget* dialog) {
+// The texts with Japanese among those the operator sees in a dialog, its menus included, or
+// hears from a screen reader.
+QStringList JapaneseTexts(QWidget* dialog) {
     QStringList texts{dialog->windowTitle()};
     for (auto* widget : dialog->findChildren<QWidget*>()) {
-        texts << widget->accessibleName();
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-            texts << label->text();
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            texts << button->text();
-        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-            texts << group->title();
-        }
+        auto* label = qobject_cast<QLabel*>(widget);
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        auto* group = qobject_cast<QGroupBox*>(widget);
+        texts << widget->accessibleName()
+              << (label    ? label->text()
+                  : button ? button->text()
+                  : group  ? group->title()
+                           : "");
     }
     for (auto* action : dialog->findChildren<QAction*>()) {
         texts << action->text();
     }
+    texts.removeIf([](const QString& text) { return !HasJapanese(text); });
     return texts;
 }
 
@@ -175,14 +144,8 @@ void TranslationsTest::everyJapaneseTextIsMarkedForTranslation() {
         QFile file(files.next());
         QVERIFY(file.open(QIODevice::ReadOnly));
         ++scanned;
-        for (const Literal& literal : StringLiterals(QString::fromUtf8(file.readAll()))) {
-            if (HasJapanese(literal.text) && !kUntranslatedData.contains(literal.text) &&
-                !MarkedForTranslation(literal)) {
-                unmarked << QStringLiteral("%1:%2: \"%3\"")
-                                .arg(file.fileName())
-                                .arg(literal.line)
-                                .arg(literal.text);
-            }
+        for (const QString& text : UnmarkedJapanese(QString::fromUtf8(file.readAll()))) {
+            unmarked << file.fileName() + u':' + text;
         }
     }
     QVERIFY(scanned > 50);
@@ -256,12 +219,6 @@ void TranslationsTest::englishShowsEveryTextInEnglishWithinItsControl() {
     CControllerDlg& window = *fixture.window;
 
     QCOMPARE(window.windowTitle(), QStringLiteral("Antenna Controller"));
-    QStringList menu;
-    for (QAction* action : window.menuBar()->actions()) {
-        menu << action->text();
-    }
-    QCOMPARE(menu, (QStringList{"Settings", "Calibration 1", "Calibration 2"}));
-    QCOMPARE(window.windowMenu()->actions().constLast()->text(), QStringLiteral("&About ZENKO..."));
 
     ui::CSettingsDlg settings(fixture.profile, fixture.messages, &window);
     ui::CCalPoint1Dlg point1(&window);
@@ -269,12 +226,7 @@ void TranslationsTest::englishShowsEveryTextInEnglishWithinItsControl() {
     ui::CAboutDlg about(&window);
     for (QWidget* dialog : std::initializer_list<QWidget*>{&window, &settings, &point1, &point2,
                                                            &about, window.windowMenu()}) {
-        QStringList japanese;
-        for (const QString& text : VisibleTexts(dialog)) {
-            if (HasJapanese(text)) {
-                japanese << text;
-            }
-        }
+        const QStringList japanese = JapaneseTexts(dialog);
         QVERIFY2(japanese.isEmpty(), qPrintable(japanese.join(u'\n')));
         const QStringList overflows = Overflows(dialog);
         QVERIFY2(overflows.isEmpty(), qPrintable(overflows.join(u'\n')));
@@ -288,6 +240,7 @@ void TranslationsTest::englishShowsEveryTextInEnglishWithinItsControl() {
              (QStringList{"Please enter a positive integer.", "PICNIC IP is invalid !"}));
 }
 
+// The window's other start-up key, beside its language.
 void TranslationsTest::instanceNameLeadsTheTitle_data() {
     QTest::addColumn<QByteArray>("key");
     QTest::addColumn<QString>("title");
