@@ -39,7 +39,8 @@ inline const QString CalElVolt2 = QStringLiteral("Cal_El_Volt_2");
 inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
 // Not in the settings dialog, whose layout is fixed; absent it is the designed drive law.
 inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
-// Read by the application before any window exists; not in the settings dialog.
+// Read by the application before any window exists (the window takes the name again for its
+// title); not in the settings dialog.
 inline const QString Language = QStringLiteral("Language");
 inline const QString InstanceName = QStringLiteral("Instance_Name");
 } // namespace key
