@@ -31,6 +31,8 @@ Cal_Az_Ang_2=450
 Cal_Az_Volt_2=4.5
 ; An axis whose readings stop for 5 seconds is switched off until they come again.
 Feedback_Timeout=5
+; The tracking drive: full speed, stopped where the axis comes to rest on its target.
+Tracking_Drive=1
 INI
 fi
 

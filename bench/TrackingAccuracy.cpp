@@ -8,6 +8,10 @@
 // times the pass, and a board in another process would show it only rounded in its printed
 // lines and on a clock of its own. What sharing the event loop costs the board's timing
 // (milliseconds) is far below what is measured here (tenths of a degree at a few deg/s).
+//
+// With --scenario moves it makes the preset moves instead, from rest to rest, under both drive
+// laws, a fresh controller and board for each: a new station's first moves, before the tracking
+// drive has learnt its axes.
 
 #include <array>
 #include <cmath>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QTimer>
@@ -22,6 +27,7 @@
 
 #include "BenchSupport.h"
 #include "IdealFollower.h"
+#include "PresetMoves.h"
 #include "SatellitePass.h"
 #include "TrackingRecord.h"
 #include "picnic-sim/PicnicSimulator.h"
@@ -36,6 +42,7 @@ constexpr double kAltitudeKm = 420.0;
 // shows it following, not catching up: the antenna starts where the pass starts.
 constexpr double kLeadInSeconds = 10.0;
 constexpr int kSampleIntervalMs = 50;
+constexpr int kMoveSampleIntervalMs = 20;
 constexpr int kTargetIntervalMs = 1000;
 constexpr double kDeadBand = 1.0;
 constexpr int kBoardStartAttempts = 20;
@@ -51,6 +58,7 @@ struct TrackingOptions {
     long long interval = 1;
     QString drive = QStringLiteral("designed");
     double duration = 75.0;
+    QString scenario = QStringLiteral("pass");
 };
 
 std::uint8_t AxisRelays(std::uint8_t relays, picnic::Axis axis) {
@@ -63,6 +71,45 @@ QString Errors(const std::vector<double>& values) {
     return QLatin1String("median ") + bench::Fixed(summary.median, 2) + QLatin1String("  p95 ") +
            bench::Fixed(summary.p95, 2) + QLatin1String("  max ") +
            bench::Fixed(summary.maximum, 2) + QLatin1String(" deg");
+}
+
+// The rotator of both scenarios: the given speeds, run-up, coast and noise.
+picnic::SimulatorOptions BoardOptions(const TrackingOptions& tracking) {
+    picnic::SimulatorOptions options;
+    options.model.azimuth.speed = tracking.azimuthSpeed;
+    options.model.elevation.speed = tracking.elevationSpeed;
+    for (picnic::AxisParameters* axis : {&options.model.azimuth, &options.model.elevation}) {
+        axis->runUpSeconds = tracking.runUp;
+        axis->coastSeconds = tracking.coast;
+        axis->noiseDegrees = tracking.noise;
+    }
+    options.model.noiseSeed = static_cast<std::uint32_t>(tracking.seed);
+    // Every relay change is counted as it arrives; nothing needs the datagrams afterwards.
+    options.historyLimit = 0;
+    return options;
+}
+
+std::unique_ptr<picnic::PicnicSimulator> StartBoard(picnic::SimulatorOptions options,
+                                                    bench::PortPicker& ports) {
+    for (int attempt = 0; attempt < kBoardStartAttempts; ++attempt) {
+        options.port = ports.next();
+        auto board = std::make_unique<picnic::PicnicSimulator>(options);
+        if (board->start()) {
+            return board;
+        }
+    }
+    return nullptr;
+}
+
+// A controller of the board, its set-value services on free ports.
+bench::ControllerSettings ControllerFor(const picnic::PicnicSimulator& board,
+                                        const TrackingOptions& options, bench::PortPicker& ports) {
+    bench::ControllerSettings settings;
+    settings.boardPort = board.port();
+    settings.binaryPort = ports.next();
+    settings.asciiPort = ports.next();
+    settings.controlIntervalSeconds = static_cast<int>(options.interval);
+    return settings;
 }
 
 double PerMinute(int changes, double seconds) {
@@ -112,29 +159,12 @@ private:
 };
 
 bool TrackingBench::startBoard() {
-    picnic::SimulatorOptions options;
+    picnic::SimulatorOptions options = BoardOptions(m_options);
     const bench::SkyPosition first = m_pass.at(m_start);
     options.model.azimuth.startAngle = first.azimuth;
     options.model.elevation.startAngle = first.elevation;
-    options.model.azimuth.speed = m_options.azimuthSpeed;
-    options.model.elevation.speed = m_options.elevationSpeed;
-    for (picnic::AxisParameters* axis : {&options.model.azimuth, &options.model.elevation}) {
-        axis->runUpSeconds = m_options.runUp;
-        axis->coastSeconds = m_options.coast;
-        axis->noiseDegrees = m_options.noise;
-    }
-    options.model.noiseSeed = static_cast<std::uint32_t>(m_options.seed);
-    // Every relay change is counted as it arrives; nothing needs the datagrams afterwards.
-    options.historyLimit = 0;
-    for (int attempt = 0; attempt < kBoardStartAttempts; ++attempt) {
-        options.port = m_ports.next();
-        m_board = std::make_unique<picnic::PicnicSimulator>(options);
-        if (m_board->start()) {
-            return true;
-        }
-    }
-    m_board.reset();
-    return false;
+    m_board = StartBoard(options, m_ports);
+    return m_board != nullptr;
 }
 
 int TrackingBench::run() {
@@ -153,11 +183,7 @@ int TrackingBench::run() {
             ++m_repliesReceived;
         }
     });
-    bench::ControllerSettings settings;
-    settings.boardPort = m_board->port();
-    settings.binaryPort = m_ports.next();
-    settings.asciiPort = m_ports.next();
-    settings.controlIntervalSeconds = static_cast<int>(m_options.interval);
+    bench::ControllerSettings settings = ControllerFor(*m_board, m_options, m_ports);
     settings.selector = 3;
     if (m_options.drive == QLatin1String("tracking")) {
         settings.furtherKeys = "Tracking_Drive=1\n";
@@ -319,6 +345,135 @@ void TrackingBench::report(double runSeconds, const QString& loadAtStart) const 
                      QLatin1String(", at end ") + bench::LoadAverages());
 }
 
+// The preset moves in real time, each against a fresh board and controller with the Local set
+// values at the move's target and the antenna resting where it starts.
+class MoveBench {
+public:
+    explicit MoveBench(const TrackingOptions& options) : m_options(options) {}
+
+    int run();
+
+private:
+    // Nullopt when the move could not be set up.
+    std::optional<bench::MoveRecord> runMove(const bench::PresetMove& move, bool tracking);
+
+    TrackingOptions m_options;
+    bench::PortPicker m_ports;
+};
+
+std::optional<bench::MoveRecord> MoveBench::runMove(const bench::PresetMove& move, bool tracking) {
+    // The move ends once both axes' relays have been off this long.
+    constexpr std::int64_t kQuietNs = 5'000'000'000;
+    picnic::SimulatorOptions options = BoardOptions(m_options);
+    options.model.azimuth.line = {0.0, 0.0, bench::kPresetAzimuthSpan, 4.5};
+    options.model.azimuth.startAngle = move.azimuthFrom;
+    options.model.elevation.startAngle = move.elevationFrom;
+    const std::unique_ptr<picnic::PicnicSimulator> board = StartBoard(options, m_ports);
+    if (board == nullptr) {
+        bench::PrintError(QStringLiteral("tracking_accuracy: no port for the board"));
+        return std::nullopt;
+    }
+    bench::ControllerSettings settings = ControllerFor(*board, m_options, m_ports);
+    settings.selector = 2;
+    settings.localAzimuth = move.azimuthTo;
+    settings.localElevation = move.elevationTo;
+    settings.furtherKeys =
+        "Cal_Az_Ang_2=" +
+        platform::FormatInteger(static_cast<long long>(bench::kPresetAzimuthSpan)).toLatin1() +
+        "\nCal_Az_Volt_2=4.5\n" + (tracking ? "Tracking_Drive=1\n" : "");
+    bench::ControllerUnderTest controller(settings);
+
+    const picnic::Axis moving =
+        move.movesAzimuth() ? picnic::Axis::Azimuth : picnic::Axis::Elevation;
+    bench::MoveRecord record;
+    std::array<std::uint8_t, 2> relays{};
+    std::int64_t lastDrivenNs = 0;
+    QObject::connect(
+        board.get(), &picnic::PicnicSimulator::commandReceived, board.get(),
+        [&](const picnic::ReceivedCommand& command) {
+            if (command.kind != picnic::CommandKind::Relay) {
+                return;
+            }
+            for (const picnic::Axis axis : {picnic::Axis::Azimuth, picnic::Axis::Elevation}) {
+                std::uint8_t& before = relays[picnic::AxisIndex(axis)];
+                const std::uint8_t now = AxisRelays(command.after.relays, axis);
+                if (now != before) {
+                    ++(axis == moving ? record.movingAxisChanges : record.otherAxisChanges);
+                    before = now;
+                }
+            }
+            if (relays[0] != 0 || relays[1] != 0) {
+                lastDrivenNs = command.monotonicNs;
+            }
+        });
+    const double slew = move.movesAzimuth() ? move.azimuthTo - move.azimuthFrom
+                                            : move.elevationTo - move.elevationFrom;
+    const double speed =
+        moving == picnic::Axis::Azimuth ? m_options.azimuthSpeed : m_options.elevationSpeed;
+    const auto limitNs = static_cast<std::int64_t>((2 * std::fabs(slew) / speed + 30) * 1e9);
+    const std::int64_t startNs = picnic::PicnicSimulator::NowNs();
+    lastDrivenNs = startNs;
+    if (!controller.start()) {
+        bench::PrintError(QLatin1String("tracking_accuracy: the link did not start: ") +
+                          controller.messages());
+        return std::nullopt;
+    }
+    QEventLoop loop;
+    QTimer samples;
+    samples.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&samples, &QTimer::timeout, [&] {
+        const std::int64_t now = picnic::PicnicSimulator::NowNs();
+        record.samples.push_back(
+            {static_cast<double>(now - startNs) / 1e9, board->modelNow().angle(moving)});
+        const bool still = relays[0] == 0 && relays[1] == 0 && now - lastDrivenNs >= kQuietNs;
+        if (still || now - startNs >= limitNs) {
+            loop.quit();
+        }
+    });
+    samples.start(kMoveSampleIntervalMs);
+    loop.exec();
+    controller.dlg().OnStop();
+    return record;
+}
+
+int MoveBench::run() {
+    const QString loadAtStart = bench::LoadAverages();
+    const std::int64_t runStartNs = picnic::PicnicSimulator::NowNs();
+    std::vector<bench::MoveFigures> figures[2];
+    for (const bool tracking : {false, true}) {
+        for (const bench::PresetMove& move : bench::PresetMoves()) {
+            const std::optional<bench::MoveRecord> record = runMove(move, tracking);
+            if (!record) {
+                return 1;
+            }
+            const bool azimuth = move.movesAzimuth();
+            figures[tracking ? 1 : 0].push_back(
+                bench::EvaluateMove(*record, azimuth ? move.azimuthFrom : move.elevationFrom,
+                                    azimuth ? move.azimuthTo : move.elevationTo));
+        }
+    }
+    const auto integer = [](long long value) {
+        return platform::FormatInteger(value);
+    };
+    bench::PrintLine(QLatin1String("tracking_accuracy: preset moves from rest under both laws"));
+    bench::PrintLine(QLatin1String("  rotator: az ") + bench::Fixed(m_options.azimuthSpeed, 2) +
+                     QLatin1String(" deg/s over 0..") + bench::Fixed(bench::kPresetAzimuthSpan, 0) +
+                     QLatin1String(" deg, el ") + bench::Fixed(m_options.elevationSpeed, 2) +
+                     QLatin1String(" deg/s, run-up ") + bench::Fixed(m_options.runUp, 2) +
+                     QLatin1String(" s, coast ") + bench::Fixed(m_options.coast, 2) +
+                     QLatin1String(" s, noise ") + bench::Fixed(m_options.noise, 2) +
+                     QLatin1String(" deg rms (seed ") + integer(m_options.seed) +
+                     QLatin1String("); control interval ") + integer(m_options.interval) +
+                     QLatin1String(" s; target in the Local set values from Start"));
+    bench::PrintMoveTable(bench::PresetMoves(), figures[0], figures[1]);
+    bench::PrintLine(
+        QLatin1String("  run time ") +
+        bench::Fixed(static_cast<double>(picnic::PicnicSimulator::NowNs() - runStartNs) / 1e9, 1) +
+        QLatin1String(" s; load averages at start ") + loadAtStart + QLatin1String(", at end ") +
+        bench::LoadAverages());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -342,7 +497,11 @@ int main(int argc, char* argv[]) {
         {{"--drive",
           &options.drive,
           {QStringLiteral("designed"), QStringLiteral("tracking")},
-          "drive law; tracking writes Tracking_Drive=1"}},
+          "drive law; tracking writes Tracking_Drive=1"},
+         {"--scenario",
+          &options.scenario,
+          {QStringLiteral("pass"), QStringLiteral("moves")},
+          "a satellite pass, or the preset moves under both laws"}},
         QStringLiteral("Usage: tracking_accuracy [options]\nRuns the controller window with "
                        "the selector at Remote against a simulated board with a\nrealistic "
                        "rotator, sends a satellite pass to the ASCII set-value service once a "
@@ -355,6 +514,10 @@ int main(int argc, char* argv[]) {
     if (outcome.action == bench::OptionOutcome::Action::Fail) {
         bench::PrintError(QLatin1String("tracking_accuracy: ") + outcome.message);
         return 2;
+    }
+    if (options.scenario == QLatin1String("moves")) {
+        MoveBench moves(options);
+        return moves.run();
     }
     TrackingBench benchmark(options);
     return benchmark.run();

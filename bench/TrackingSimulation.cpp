@@ -14,6 +14,7 @@
 
 #include "BenchSupport.h"
 #include "IdealFollower.h"
+#include "PresetMoves.h"
 #include "SatellitePass.h"
 #include "TrackingRecord.h"
 #include "core/AngleCalibration.h"
@@ -44,6 +45,10 @@ struct Options {
     bool still = false;
     // The antenna starts this far before the pass, so that the first drives teach the axes.
     double parkOffset = 0.0;
+    // The preset moves under both laws instead of the pass.
+    bool moves = false;
+    // Degrees of azimuth over 0..4.5 V, the model's line and the calibration alike.
+    double azimuthSpan = 180.0;
 };
 
 // The record covers the pass after the acquisition; changes are counted per minute of it.
@@ -73,6 +78,30 @@ struct AxisSetup {
 };
 constexpr AxisSetup kAxisSetups[] = {{picnic::Axis::Azimuth, 6.0, 4.5, 180.0},
                                      {picnic::Axis::Elevation, 2.7, 4.5, 90.0}};
+
+// The degrees at 4.5 V of an axis, the model's and the calibration's.
+double Span(const Options& options, const AxisSetup& setup) {
+    return setup.axis == picnic::Axis::Azimuth ? options.azimuthSpan : setup.angle2;
+}
+
+// The rotator of both runs: run-up, coast and noise of a real one.
+picnic::RotatorModel MakeModel(const Options& options, double startSeconds, double azimuth,
+                               double elevation) {
+    picnic::RotatorParameters parameters;
+    parameters.noiseSeed = options.seed;
+    for (const AxisSetup& setup : kAxisSetups) {
+        picnic::AxisParameters& axis = parameters.axis(setup.axis);
+        axis.speed = setup.speed;
+        axis.runUpSeconds = 0.15;
+        axis.coastSeconds = 0.15;
+        axis.noiseDegrees = 0.2;
+        axis.line = {0.0, 0.0, Span(options, setup), setup.volts2};
+    }
+    parameters.azimuth.startAngle = azimuth;
+    parameters.elevation.startAngle = elevation;
+    return picnic::RotatorModel(
+        parameters, std::chrono::nanoseconds(static_cast<std::int64_t>(startSeconds * 1e9)));
+}
 
 // The controller's view of the two axes and its pulse timers, driven by whichever law is chosen.
 class Controller {
@@ -139,7 +168,8 @@ private:
             const AxisSetup& setup = kAxisSetups[i];
             const double volts =
                 device::CountToVolts(static_cast<std::int16_t>(m_model.readCount(setup.axis)));
-            m_angle[i] = core::ConvertVoltsToAngle(volts, 0.0, setup.volts2, 0.0, setup.angle2);
+            m_angle[i] =
+                core::ConvertVoltsToAngle(volts, 0.0, setup.volts2, 0.0, Span(m_options, setup));
         }
     }
 
@@ -165,19 +195,8 @@ private:
 TrackingRecord RunController(const Options& options, const SatellitePass& pass) {
     const double start = -options.seconds / 2;
     const SkyPosition first = pass.at(start);
-    picnic::RotatorParameters parameters;
-    parameters.noiseSeed = options.seed;
-    for (const AxisSetup& setup : kAxisSetups) {
-        picnic::AxisParameters& axis = parameters.axis(setup.axis);
-        axis.speed = setup.speed;
-        axis.runUpSeconds = 0.15;
-        axis.coastSeconds = 0.15;
-        axis.noiseDegrees = 0.2;
-    }
-    parameters.azimuth.startAngle = first.azimuth - options.parkOffset;
-    parameters.elevation.startAngle = first.elevation - options.parkOffset / 2;
-    picnic::RotatorModel model(parameters,
-                               std::chrono::nanoseconds(static_cast<std::int64_t>(start * 1e9)));
+    picnic::RotatorModel model = MakeModel(options, start, first.azimuth - options.parkOffset,
+                                           first.elevation - options.parkOffset / 2);
     Controller controller(options, model);
     TrackingRecord record;
     int directions[2] = {};
@@ -210,6 +229,60 @@ TrackingRecord RunController(const Options& options, const SatellitePass& pass) 
     return record;
 }
 
+// One preset move from rest, the controller started with its new target, until both axes' relays
+// have been off for kQuietSeconds (or the move has had twice its running time and half a minute).
+bench::MoveRecord RunMove(const Options& options, const bench::PresetMove& move) {
+    constexpr double kQuietSeconds = 5.0;
+    picnic::RotatorModel model = MakeModel(options, 0.0, move.azimuthFrom, move.elevationFrom);
+    Controller controller(options, model);
+    controller.setValue(
+        0.0, {static_cast<double>(move.azimuthTo), static_cast<double>(move.elevationTo)});
+    const picnic::Axis moving =
+        move.movesAzimuth() ? picnic::Axis::Azimuth : picnic::Axis::Elevation;
+    const double slew = move.movesAzimuth() ? move.azimuthTo - move.azimuthFrom
+                                            : move.elevationTo - move.elevationFrom;
+    const double limit = 2 * std::fabs(slew) / kAxisSetups[picnic::AxisIndex(moving)].speed + 30;
+    bench::MoveRecord record;
+    int directions[2] = {};
+    double lastDriven = 0.0;
+    for (double now = 0.0; now < limit && now - lastDriven < kQuietSeconds; now += kTickSeconds) {
+        controller.tick(now, 0.0);
+        model.advanceTo(std::chrono::nanoseconds(static_cast<std::int64_t>(now * 1e9)));
+        for (const AxisSetup& setup : kAxisSetups) {
+            int& before = directions[picnic::AxisIndex(setup.axis)];
+            const int direction = model.direction(setup.axis);
+            if (direction != before) {
+                ++(setup.axis == moving ? record.movingAxisChanges : record.otherAxisChanges);
+            }
+            if (direction != 0) {
+                lastDriven = now;
+            }
+            before = direction;
+        }
+        if (std::fmod(now, 0.01) < kTickSeconds) {
+            record.samples.push_back({now, model.angle(moving)});
+        }
+    }
+    return record;
+}
+
+void RunMoves(Options options) {
+    options.azimuthSpan = bench::kPresetAzimuthSpan;
+    std::vector<bench::MoveFigures> figures[2];
+    for (const bool tracking : {false, true}) {
+        options.tracking = tracking;
+        for (const bench::PresetMove& move : bench::PresetMoves()) {
+            const bool azimuth = move.movesAzimuth();
+            figures[tracking ? 1 : 0].push_back(bench::EvaluateMove(
+                RunMove(options, move), azimuth ? move.azimuthFrom : move.elevationFrom,
+                azimuth ? move.azimuthTo : move.elevationTo));
+        }
+    }
+    std::printf("preset moves from rest, interval %d s, seed %u (virtual time)\n", options.interval,
+                options.seed);
+    bench::PrintMoveTable(bench::PresetMoves(), figures[0], figures[1]);
+}
+
 // The best a relay rotator of these speeds can do on the true target.
 TrackingRecord RunIdealFollower(const Options& options, const SatellitePass& pass) {
     bench::FollowerRun run;
@@ -240,14 +313,21 @@ int main(int argc, char** argv) {
             options.still = std::atoi(value) != 0;
         } else if (name == "--park") {
             options.parkOffset = std::atof(value);
+        } else if (name == "--moves") {
+            options.moves = std::atoi(value) != 0;
         } else if (name == "--seed") {
             options.seed = static_cast<unsigned>(std::atoi(value));
         } else {
-            std::fprintf(stderr,
-                         "usage: tracking_simulation [--interval S] [--law tracking|designed] "
-                         "[--max-elevation DEG] [--seed N] [--still 0|1] [--park DEG]\n");
+            std::fprintf(
+                stderr,
+                "usage: tracking_simulation [--interval S] [--law tracking|designed] "
+                "[--max-elevation DEG] [--seed N] [--still 0|1] [--park DEG] [--moves 0|1]\n");
             return 2;
         }
+    }
+    if (options.moves) {
+        RunMoves(options);
+        return 0;
     }
     const SatellitePass pass(options.altitudeKm, options.maxElevation);
     std::printf("pass: max elevation %.0f deg, %.0f s around culmination, interval %d s, "

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgtest-dev
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgtest-dev
     qt6-translations-l10n fonts-ipafont-gothic locales clang-format python3 libhamlib-utils help2man
 )
 if [ "$#" -gt 0 ]; then

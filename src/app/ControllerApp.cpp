@@ -1,10 +1,14 @@
 #include "app/ControllerApp.h"
 
+#include <QLocale>
 #include <QStyle>
 #include <QStyleFactory>
 
 #include "config/ConfigKeys.h"
+#include "config/StartupKeys.h"
+#include "core/JournalText.h"
 #include "platform/ExecutableDir.h"
+#include "platform/Journal.h"
 #include "platform/JournalFormat.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
@@ -16,16 +20,7 @@
 
 using namespace zenko;
 
-namespace {
-// The same name is the configuration section.
-const QString kInstanceName = QStringLiteral("ZENKO");
-} // namespace
-
 CControllerApp::CControllerApp(int& argc, char** argv) : QApplication(argc, argv) {
-    // An operator's own pattern stands.
-    if (!qEnvironmentVariableIsSet("QT_MESSAGE_PATTERN")) {
-        qSetMessagePattern(QString::fromLatin1(platform::kJournalPattern));
-    }
     setApplicationName(QStringLiteral("zenko"));
     setWindowIcon(ui::AppIcon());
     // The dialogs were laid out for the classic look, with group captions on the frame line.
@@ -34,19 +29,34 @@ CControllerApp::CControllerApp(int& argc, char** argv) : QApplication(argc, argv
     }
     // Message boxes and menus need the Japanese font as much as the dialogs do.
     setFont(ui::DialogFont());
-    // The operator's interface is Japanese whatever the desktop's language.
-    if (m_qtTranslator.load(QStringLiteral(":/zenko/translations/qtbase_ja.qm"))) {
-        installTranslator(&m_qtTranslator);
-    }
 }
 
 int CControllerApp::InitInstance() {
-    const platform::SingleInstance instance(kInstanceName);
+    platform::ProfileFile profile(platform::ExecutableDirectory() + config::kFileName);
+    const auto readText = [&profile](const QString& key) {
+        return profile.readString(config::kSection, key, QString());
+    };
+    // Before any window, message box included, so that everything shows in one language.
+    m_translations.install(
+        config::ChooseLanguage(readText(config::key::Language), QLocale::system().language()));
+    const QString nameText = readText(config::key::InstanceName);
+    const std::optional<QString> instanceName = config::CheckInstanceName(nameText);
+    // An operator's own pattern stands.
+    if (!qEnvironmentVariableIsSet("QT_MESSAGE_PATTERN")) {
+        qSetMessagePattern(platform::JournalPattern(instanceName.value_or(QString())));
+    }
+    platform::MessageBoxSink messages;
+    // Run under the unnamed copy's lock, a mistyped name would silently end the copy it was
+    // meant to run beside, or be ended by it.
+    if (!instanceName) {
+        qCWarning(platform::journalConfig).noquote() << core::InstanceNameRefusedText(nameText);
+        messages.show(nullptr, QStringLiteral("Instance Name is invalid !"));
+        return 1;
+    }
+    const platform::SingleInstance instance(config::SingleInstanceName(*instanceName));
     if (!instance.acquired()) {
         return 0;
     }
-    platform::ProfileFile profile(platform::ExecutableDirectory() + config::kFileName);
-    platform::MessageBoxSink messages;
     // Before the window, so that a signal from the moment its journal begins is handled.
     platform::TerminationSignals terminationSignals;
     CControllerDlg dialog(profile, messages);

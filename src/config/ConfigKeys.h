@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The configuration file: one section, 24 keys. The main window and the settings dialog carry
+// The configuration file: one section, 26 keys. The main window and the settings dialog carry
 // their own defaults, and where they differ both are what the operator sees.
 namespace zenko::config {
 
@@ -41,6 +41,10 @@ inline const QString FeedbackTimeout = QStringLiteral("Feedback_Timeout");
 inline const QString TrackingDrive = QStringLiteral("Tracking_Drive");
 // Not in the settings dialog; absent or blank, every sender is served as always.
 inline const QString SetValueAllow = QStringLiteral("SetValue_Allow");
+// Read by the application before any window exists (the window takes the name again for its
+// title); not in the settings dialog.
+inline const QString Language = QStringLiteral("Language");
+inline const QString InstanceName = QStringLiteral("Instance_Name");
 } // namespace key
 
 // Defaults shared by both readers.

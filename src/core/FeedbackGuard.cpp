@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 namespace zenko::core {
 
 namespace {
@@ -30,13 +32,13 @@ FeedbackStep CheckFeedback(bool wasSilent, std::int64_t sinceReplyMs,
 }
 
 QString ControllerTitle(bool azimuthSilent, bool elevationSilent) {
-    QString title = QStringLiteral("アンテナコントローラ");
+    QString title = QCoreApplication::translate("ControllerTitle", "アンテナコントローラ");
     if (azimuthSilent && elevationSilent) {
-        title += QStringLiteral(" - 方位角・仰角 応答なし");
+        title += QCoreApplication::translate("ControllerTitle", " - 方位角・仰角 応答なし");
     } else if (azimuthSilent) {
-        title += QStringLiteral(" - 方位角 応答なし");
+        title += QCoreApplication::translate("ControllerTitle", " - 方位角 応答なし");
     } else if (elevationSilent) {
-        title += QStringLiteral(" - 仰角 応答なし");
+        title += QCoreApplication::translate("ControllerTitle", " - 仰角 応答なし");
     }
     return title;
 }

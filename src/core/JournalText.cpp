@@ -101,4 +101,9 @@ QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSecon
                 : QStringLiteral("off"));
 }
 
+QString InstanceNameRefusedText(const QString& value) {
+    return QStringLiteral("not started: Instance_Name \"") + value +
+           QStringLiteral("\" is not 1 to 32 letters, digits, - or _");
+}
+
 } // namespace zenko::core

@@ -28,5 +28,6 @@ QString SetValueRefusedLimitText(std::size_t limit);
 // At Start, when SetValue_Allow holds a list.
 QString SetValueAllowText(const QString& list);
 QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds);
+QString InstanceNameRefusedText(const QString& value);
 
 } // namespace zenko::core

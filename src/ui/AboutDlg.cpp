@@ -17,7 +17,8 @@ constexpr std::array<ControlSpec, 3> kControls{{
 }};
 
 // No blank before の here, unlike the menu item that opens it.
-constexpr DialogTemplate kAbout{100, "ZENKOのﾊﾞｰｼﾞｮﾝ情報", 235, 55, kControls};
+constexpr DialogTemplate kAbout{
+    100, QT_TRANSLATE_NOOP("AboutDialog", "ZENKOのﾊﾞｰｼﾞｮﾝ情報"), 235, 55, kControls, "AboutDialog"};
 
 } // namespace
 

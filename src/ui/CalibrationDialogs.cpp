@@ -17,32 +17,52 @@ using K = ControlKind;
 // hyphen, and the voltage labels close with an ASCII "V)".
 constexpr std::array<ControlSpec, 10> kPoint1Controls{{
     {kIdOk, K::DefaultPushButton, "OK", 201, 7, 33, 14},
-    {kIdCancel, K::PushButton, "ｷｬﾝｾﾙ", 278, 7, 33, 14},
-    {kNoId, K::Label, "方位角－１（度）", 13, 43, 56, 13},
-    {kNoId, K::Label, "仰角－１（度）", 13, 71, 56, 13},
-    {ctl::Cal1AzAngle, K::Edit, "", 80, 44, 47, 12, "方位角－１（度）"},
-    {ctl::Cal1ElAngle, K::Edit, "", 80, 71, 47, 12, "仰角－１（度）"},
-    {kNoId, K::Label, "方位角電圧－１（V)", 144, 43, 71, 13},
-    {kNoId, K::Label, "仰角電圧－１（V)", 144, 71, 71, 13},
-    {ctl::Cal1AzVolt, K::Edit, "", 222, 43, 51, 12, "方位角電圧－１（V)"},
-    {ctl::Cal1ElVolt, K::Edit, "", 222, 71, 51, 13, "仰角電圧－１（V)"},
+    {kIdCancel, K::PushButton, QT_TRANSLATE_NOOP("CalibrationDialog", "ｷｬﾝｾﾙ"), 278, 7, 33, 14},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "方位角－１（度）"), 13, 43, 56, 13},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "仰角－１（度）"), 13, 71, 56, 13},
+    {ctl::Cal1AzAngle, K::Edit, "", 80, 44, 47, 12,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "方位角－１（度）")},
+    {ctl::Cal1ElAngle, K::Edit, "", 80, 71, 47, 12,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "仰角－１（度）")},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "方位角電圧－１（V)"), 144, 43, 71,
+     13},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "仰角電圧－１（V)"), 144, 71, 71, 13},
+    {ctl::Cal1AzVolt, K::Edit, "", 222, 43, 51, 12,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "方位角電圧－１（V)")},
+    {ctl::Cal1ElVolt, K::Edit, "", 222, 71, 51, 13,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "仰角電圧－１（V)")},
 }};
 
 constexpr std::array<ControlSpec, 10> kPoint2Controls{{
     {kIdOk, K::DefaultPushButton, "OK", 202, 7, 36, 14},
-    {kIdCancel, K::PushButton, "ｷｬﾝｾﾙ", 274, 7, 39, 14},
-    {kNoId, K::Label, "方位角－２（度）", 17, 38, 53, 13},
-    {kNoId, K::Label, "仰角－２（度）", 17, 71, 53, 11},
-    {ctl::Cal2AzAngle, K::Edit, "", 79, 38, 57, 13, "方位角－２（度）"},
-    {ctl::Cal2ElAngle, K::Edit, "", 79, 70, 57, 12, "仰角－２（度）"},
-    {kNoId, K::Label, "方位角電圧－２（V)", 154, 38, 80, 13},
-    {kNoId, K::Label, "仰角電圧－２（V)", 154, 71, 72, 11},
-    {ctl::Cal2AzVolt, K::Edit, "", 231, 38, 58, 13, "方位角電圧－２（V)"},
-    {ctl::Cal2ElVolt, K::Edit, "", 234, 70, 59, 12, "仰角電圧－２（V)"},
+    {kIdCancel, K::PushButton, QT_TRANSLATE_NOOP("CalibrationDialog", "ｷｬﾝｾﾙ"), 274, 7, 39, 14},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "方位角－２（度）"), 17, 38, 53, 13},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "仰角－２（度）"), 17, 71, 53, 11},
+    {ctl::Cal2AzAngle, K::Edit, "", 79, 38, 57, 13,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "方位角－２（度）")},
+    {ctl::Cal2ElAngle, K::Edit, "", 79, 70, 57, 12,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "仰角－２（度）")},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "方位角電圧－２（V)"), 154, 38, 80,
+     13},
+    {kNoId, K::Label, QT_TRANSLATE_NOOP("CalibrationDialog", "仰角電圧－２（V)"), 154, 71, 72, 11},
+    {ctl::Cal2AzVolt, K::Edit, "", 231, 38, 58, 13,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "方位角電圧－２（V)")},
+    {ctl::Cal2ElVolt, K::Edit, "", 234, 70, 59, 12,
+     QT_TRANSLATE_NOOP("CalibrationDialog", "仰角電圧－２（V)")},
 }};
 
-constexpr DialogTemplate kPoint1{132, "校正-１", 322, 100, kPoint1Controls};
-constexpr DialogTemplate kPoint2{133, "校正-２", 320, 103, kPoint2Controls};
+constexpr DialogTemplate kPoint1{132,
+                                 QT_TRANSLATE_NOOP("CalibrationDialog", "校正-１"),
+                                 322,
+                                 100,
+                                 kPoint1Controls,
+                                 "CalibrationDialog"};
+constexpr DialogTemplate kPoint2{133,
+                                 QT_TRANSLATE_NOOP("CalibrationDialog", "校正-２"),
+                                 320,
+                                 103,
+                                 kPoint2Controls,
+                                 "CalibrationDialog"};
 
 // The four edits of a template in creation order, which is the order of their roles.
 std::array<int, 4> EditIds(const DialogTemplate& dialog) {

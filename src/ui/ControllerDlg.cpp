@@ -42,7 +42,7 @@ void CControllerDlg::BuildWindow() {
     const QFont font = ui::DialogFont();
     setFont(font);
     const ui::DialogTemplate& dialog = ui::MainWindowTemplate();
-    setWindowTitle(QString::fromUtf8(dialog.caption));
+    setWindowTitle(ui::TemplateText(dialog, dialog.caption));
 
     m_menuBar = new QMenuBar(this);
     const std::pair<int, void (CControllerDlg::*)()> handlers[] = {
@@ -50,7 +50,7 @@ void CControllerDlg::BuildWindow() {
         {ui::cmd::CalPoint1, &CControllerDlg::OnCalPoint1Command},
         {ui::cmd::CalPoint2, &CControllerDlg::OnCalPoint2Command}};
     for (const ui::MenuCommand& command : ui::MainWindowMenu()) {
-        QAction* action = m_menuBar->addAction(QString::fromUtf8(command.caption));
+        QAction* action = m_menuBar->addAction(ui::TemplateText(dialog, command.caption));
         action->setObjectName(QStringLiteral("cmd%1").arg(command.id));
         for (const auto& [id, handler] : handlers) {
             if (id == command.id) {
@@ -104,6 +104,11 @@ void CControllerDlg::BuildWindow() {
     auto* windowMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(windowMenuKey, &QShortcut::activated, this,
             [this] { ShowWindowMenu(mapToGlobal(QPoint(0, 0))); });
+}
+
+void CControllerDlg::ShowTitle(const QString& title) {
+    setWindowTitle(m_strInstanceName.isEmpty() ? title
+                                               : m_strInstanceName + QStringLiteral(" - ") + title);
 }
 
 void CControllerDlg::ShowState() {

@@ -123,6 +123,9 @@ protected:
 
 private:
     void BuildWindow();
+    // The title of the moment, led by the copy's Instance_Name when it has one, so that two
+    // copies' windows and taskbar buttons tell their rotators apart.
+    void ShowTitle(const QString& title);
     void OnControlIntervalTextChanged(const QString& text);
     struct BoardSocket {
         zenko::ui::ControllerSocket* socket;
@@ -171,4 +174,6 @@ private:
     // Senders outside the list, by address only: one line per host, whatever its ports.
     zenko::platform::SeenRegister m_refusedSenders;
     zenko::core::TrackingDriveState m_tracking;
+    // Empty for the unnamed copy.
+    QString m_strInstanceName;
 };

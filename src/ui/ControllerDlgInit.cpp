@@ -1,6 +1,7 @@
 #include <QComboBox>
 
 #include "config/ConfigKeys.h"
+#include "config/StartupKeys.h"
 #include "core/FeedbackGuard.h"
 #include "core/JournalText.h"
 #include "platform/Journal.h"
@@ -94,7 +95,11 @@ bool CControllerDlg::OnInitDialog() {
         config::TrackingDriveOn(readInt(key::TrackingDrive, defaults::TrackingDrive));
     m_strSetValueAllow = readText(key::SetValueAllow, defaults::SetValueAllow);
 
-    setWindowTitle(core::ControllerTitle(false, false));
+    // The application has refused to start with a name it does not accept.
+    m_strInstanceName =
+        config::CheckInstanceName(readText(key::InstanceName, QString())).value_or(QString());
+
+    ShowTitle(core::ControllerTitle(false, false));
     ShowState();
     if (m_comboPicnicIp->count() > 0) {
         m_comboPicnicIp->setCurrentIndex(0);

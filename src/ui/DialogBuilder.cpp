@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -21,21 +22,17 @@ namespace {
 const QString kDialogFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kDialogFontPoints = 9;
 
-QString Caption(const ControlSpec& spec) {
-    return QString::fromUtf8(spec.caption);
-}
-
-QWidget* CreateControl(QWidget* client, const ControlSpec& spec) {
+QWidget* CreateControl(QWidget* client, const ControlSpec& spec, const QString& caption) {
     switch (spec.kind) {
     case ControlKind::PushButton:
     case ControlKind::DefaultPushButton: {
-        auto* button = new QPushButton(Caption(spec), client);
+        auto* button = new QPushButton(caption, client);
         button->setAutoDefault(true);
         button->setDefault(spec.kind == ControlKind::DefaultPushButton);
         return button;
     }
     case ControlKind::Label: {
-        auto* label = new QLabel(Caption(spec), client);
+        auto* label = new QLabel(caption, client);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
@@ -55,15 +52,15 @@ QWidget* CreateControl(QWidget* client, const ControlSpec& spec) {
         return combo;
     }
     case ControlKind::GroupBox: {
-        auto* group = new QGroupBox(Caption(spec), client);
+        auto* group = new QGroupBox(caption, client);
         group->setAttribute(Qt::WA_TransparentForMouseEvents);
         group->setFocusPolicy(Qt::NoFocus);
         return group;
     }
     case ControlKind::CheckBox:
-        return new QCheckBox(Caption(spec), client);
+        return new QCheckBox(caption, client);
     case ControlKind::RadioButton: {
-        auto* radio = new QRadioButton(Caption(spec), client);
+        auto* radio = new QRadioButton(caption, client);
         radio->setFocusPolicy(Qt::ClickFocus);
         return radio;
     }
@@ -105,6 +102,10 @@ QFont DialogFont() {
     QFont font(kDialogFontFamily, kDialogFontPoints);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+QString TemplateText(const DialogTemplate& dialog, const char* text) {
+    return QCoreApplication::translate(dialog.translationContext, text);
 }
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -150,7 +151,8 @@ BuiltControls BuildControls(QWidget* client, const DialogTemplate& dialog,
     std::vector<QWidget*> groups;
     int index = 0;
     for (const ControlSpec& spec : dialog.controls) {
-        QWidget* widget = CreateControl(client, spec);
+        const QString caption = TemplateText(dialog, spec.caption);
+        QWidget* widget = CreateControl(client, spec, caption);
         QRect rect = units.toPixels(spec.x, spec.y, spec.width, spec.height);
         if (spec.kind == ControlKind::ComboDropDown) {
             // The template's height includes the dropped-down list.
@@ -169,9 +171,8 @@ BuiltControls BuildControls(QWidget* client, const DialogTemplate& dialog,
         widget->setGeometry(rect);
         widget->setObjectName(spec.id == kNoId ? QStringLiteral("ctl_%1").arg(index)
                                                : QStringLiteral("ctl%1").arg(spec.id));
-        widget->setAccessibleName(spec.accessibleName != nullptr
-                                      ? QString::fromUtf8(spec.accessibleName)
-                                      : Caption(spec));
+        widget->setAccessibleName(
+            spec.accessibleName != nullptr ? TemplateText(dialog, spec.accessibleName) : caption);
         if (IsTabStop(spec.kind)) {
             if (previousTabStop != nullptr) {
                 QWidget::setTabOrder(previousTabStop, widget);
@@ -199,7 +200,7 @@ BuiltControls BuildModalDialog(QDialog* dialog, const DialogTemplate& dialogTemp
                            Qt::WindowCloseButtonHint);
     const QFont font = DialogFont();
     dialog->setFont(font);
-    dialog->setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+    dialog->setWindowTitle(TemplateText(dialogTemplate, dialogTemplate.caption));
     const DialogUnits units(font);
     dialog->setFixedSize(units.toPixelsX(dialogTemplate.width),
                          units.toPixelsY(dialogTemplate.height));

@@ -17,6 +17,10 @@ namespace zenko::ui {
 // Japanese font, so IPAPGothic, which is metric-compatible, is substituted explicitly.
 QFont DialogFont();
 
+// A caption or accessible name of the template in the operator's language: as designed unless
+// a translation is installed.
+QString TemplateText(const DialogTemplate& dialog, const char* text);
+
 // Dialog units of a font: horizontal base = average width of A-Z a-z, vertical = font height.
 class DialogUnits {
 public:

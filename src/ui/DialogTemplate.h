@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include <QtGlobal>
+
 // Dialogs are data: each is a table of its controls in creation order (which is also the tab
 // order), with positions in dialog units of the dialog font, built by one builder.
 namespace zenko::ui {
@@ -25,7 +27,9 @@ enum class ControlKind {
 struct ControlSpec {
     int id;
     ControlKind kind;
-    const char* caption; // UTF-8, exactly as the operator sees it
+    // UTF-8, exactly as designed; Japanese captions are marked with QT_TRANSLATE_NOOP in the
+    // template's context, and the builder shows them in the operator's language.
+    const char* caption;
     int x, y, width, height;
     // What a screen reader speaks for a captionless control: its label and group.
     const char* accessibleName = nullptr;
@@ -36,6 +40,8 @@ struct DialogTemplate {
     const char* caption;
     int width, height;
     std::span<const ControlSpec> controls;
+    // Where the translations of the captions and accessible names are looked up.
+    const char* translationContext;
 };
 
 } // namespace zenko::ui

@@ -43,7 +43,7 @@ bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
     }
     // Without the guard the window stays as it always was.
     if (limits.switchesOff) {
-        setWindowTitle(core::ControllerTitle(m_feedback[0].silent, m_feedback[1].silent));
+        ShowTitle(core::ControllerTitle(m_feedback[0].silent, m_feedback[1].silent));
     }
     return step.drive;
 }
@@ -51,6 +51,6 @@ bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
 void CControllerDlg::ClearFeedbackWatch() {
     m_feedback = {};
     if (m_nFeedbackTimeout > 0) {
-        setWindowTitle(core::ControllerTitle(false, false));
+        ShowTitle(core::ControllerTitle(false, false));
     }
 }

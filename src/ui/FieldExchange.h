@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
@@ -18,8 +19,10 @@
 // come from that table.
 namespace zenko::ui {
 
-inline const QString kIntegerRequired = QStringLiteral("整数を入力してください。");
-inline const QString kPositiveIntegerRequired = QStringLiteral("正の整数を入力してください。");
+inline constexpr char kIntegerRequired[] =
+    QT_TRANSLATE_NOOP("FieldExchange", "整数を入力してください。");
+inline constexpr char kPositiveIntegerRequired[] =
+    QT_TRANSLATE_NOOP("FieldExchange", "正の整数を入力してください。");
 
 enum class Transfer {
     Text,        // an edit's text, unchanged
@@ -109,8 +112,9 @@ FieldReadResult ReadFields(std::span<const FieldBinding<State>> bindings, State&
     using platform::FieldInteger;
     for (const auto& binding : bindings) {
         QWidget* control = controls.find(binding.controlId);
-        const auto refuse = [&](const QString& message) {
-            return FieldReadResult{false, binding.controlId, message};
+        const auto refuse = [&](const char* message) {
+            return FieldReadResult{false, binding.controlId,
+                                   QCoreApplication::translate("FieldExchange", message)};
         };
         switch (binding.transfer) {
         case Transfer::Text:

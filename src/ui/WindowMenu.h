@@ -11,7 +11,8 @@ namespace zenko::ui {
 
 // The system command of the About item; the low four bits of a command id are the platform's.
 inline constexpr unsigned kIdmAboutBox = 0x0010;
-inline const QString kAboutItemCaption = QStringLiteral("ZENKO のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+inline constexpr char kAboutItemCaption[] =
+    QT_TRANSLATE_NOOP("WindowMenu", "ZENKO のﾊﾞｰｼﾞｮﾝ情報(&A)...");
 
 // The window menu that Linux window managers keep to themselves, given a place the operator
 // finds (Alt+Space, a right click on the window background): the usual entries for a window of
