@@ -8,15 +8,16 @@ namespace zenko::platform {
 
 namespace {
 
-bool IsBlank(QChar character) {
+// Only spaces and tabs separate entries; anything else inside an entry makes it unreadable.
+bool IsListBlank(QChar character) {
     return character == u' ' || character == u'\t';
 }
 
 QStringView WithoutBlanks(QStringView text) {
-    while (!text.isEmpty() && IsBlank(text.front())) {
+    while (!text.isEmpty() && IsListBlank(text.front())) {
         text = text.sliced(1);
     }
-    while (!text.isEmpty() && IsBlank(text.back())) {
+    while (!text.isEmpty() && IsListBlank(text.back())) {
         text.chop(1);
     }
     return text;

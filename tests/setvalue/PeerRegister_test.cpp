@@ -5,7 +5,7 @@
 using zenko::setvalue::PeerRegister;
 
 TEST(PeerRegister, RemembersUpToItsLimitAndSaysOnceThatItIsFull) {
-    using enum PeerRegister::Outcome;
+    using enum zenko::platform::SeenRegister::Outcome;
     PeerRegister peers(2);
     const std::pair<std::uint16_t, PeerRegister::Outcome> steps[] = {
         {4000, New},        {4000, Known},      {4001, New},  {4002, LimitReached},

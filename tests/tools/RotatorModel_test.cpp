@@ -18,7 +18,7 @@ using std::chrono::nanoseconds;
 using std::chrono::seconds;
 
 constexpr double kTolerance = 1e-9;
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
 // Infinite stops must match exactly; EXPECT_NEAR would see inf - inf.
 void ExpectAngle(double actual, double expected) {
@@ -158,8 +158,8 @@ TEST(PicnicRotatorModel, StopsComeFromTheLineUnlessGiven) {
         {"explicit stops", {0, 0, 180, 4.5}, -180.0, 540.0, -180, 540},
         {"only the lower given", {0, 0, 180, 4.5}, -10.0, {}, -10, 200},
         {"only the upper given", {0, 0, 90, 4.5}, {}, 95.0, 0, 95},
-        {"flat line leaves the axis free", {0, 2, 180, 2}, {}, {}, -kInfinity, kInfinity},
-        {"one-point line leaves the axis free", {10, 0, 10, 4}, {}, {}, -kInfinity, kInfinity},
+        {"flat line leaves the axis free", {0, 2, 180, 2}, {}, {}, -kInfinite, kInfinite},
+        {"one-point line leaves the axis free", {10, 0, 10, 4}, {}, {}, -kInfinite, kInfinite},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -211,10 +211,10 @@ TEST(PicnicRotatorModel, CountQuantisesAndSaturates) {
         double volts;
         int count;
     } cases[] = {
-        {0.0, 0},    {-0.1, 0},         {-1e300, 0},     {-kInfinity, 0}, {std::nan(""), 0},
+        {0.0, 0},    {-0.1, 0},         {-1e300, 0},     {-kInfinite, 0}, {std::nan(""), 0},
         {0.0024, 0}, {5.0 / 2048, 1},   {5.0 / 1024, 1}, {1.0, 205},      {2.25, 461},
         {2.5, 512},  {4.5, 922},        {4.99, 1022},    {4.995, 1023},   {5.0, 1023},
-        {7.5, 1023}, {kInfinity, 1023},
+        {7.5, 1023}, {kInfinite, 1023},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.volts);

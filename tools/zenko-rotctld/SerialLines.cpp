@@ -22,7 +22,7 @@ qsizetype EndLength(const QByteArray& buffer, qsizetype at) {
     return buffer[at] == '\r' && at + 1 < buffer.size() && buffer[at + 1] == '\n' ? 2 : 1;
 }
 
-bool IsBlank(char c) {
+bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
@@ -80,10 +80,10 @@ std::shared_ptr<QByteArray> SerialLineReader::take(qsizetype end) {
 }
 
 QByteArrayView TrimBlanks(QByteArrayView text) {
-    while (!text.isEmpty() && IsBlank(text.front())) {
+    while (!text.isEmpty() && IsSpaceOrTab(text.front())) {
         text = text.sliced(1);
     }
-    while (!text.isEmpty() && IsBlank(text.back())) {
+    while (!text.isEmpty() && IsSpaceOrTab(text.back())) {
         text.chop(1);
     }
     return text;
