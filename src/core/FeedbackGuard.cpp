@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QStringList>
+
 namespace zenko::core {
 
 namespace {
@@ -29,14 +31,41 @@ FeedbackStep CheckFeedback(bool wasSilent, std::int64_t sinceReplyMs,
     return {silent, change, !(silent && limits.switchesOff)};
 }
 
-QString ControllerTitle(bool azimuthSilent, bool elevationSilent) {
+bool IoDirectionsLost(std::int64_t replyMs, std::int64_t replyGapMs, std::int64_t directionsSentMs,
+                      const FeedbackLimits& limits) {
+    return limits.switchesOff && replyGapMs > limits.silenceMs &&
+           directionsSentMs <= replyMs - replyGapMs;
+}
+
+QString ControllerTitle(const AxisTitleConditions& azimuth, const AxisTitleConditions& elevation) {
+    // Each condition names the azimuth, the elevation or both, in this order.
+    struct ConditionTexts {
+        bool AxisTitleConditions::*condition;
+        QString azimuth;
+        QString elevation;
+        QString both;
+    };
+    static const ConditionTexts kConditions[] = {
+        {&AxisTitleConditions::silent, QStringLiteral("方位角 応答なし"),
+         QStringLiteral("仰角 応答なし"), QStringLiteral("方位角・仰角 応答なし")},
+        {&AxisTitleConditions::reversed, QStringLiteral("方位角 逆回転"),
+         QStringLiteral("仰角 逆回転"), QStringLiteral("方位角・仰角 逆回転")},
+        {&AxisTitleConditions::stalled, QStringLiteral("方位角 動きなし"),
+         QStringLiteral("仰角 動きなし"), QStringLiteral("方位角・仰角 動きなし")},
+        {&AxisTitleConditions::clamped, QStringLiteral("方位角 目標制限中"),
+         QStringLiteral("仰角 目標制限中"), QStringLiteral("方位角・仰角 目標制限中")},
+    };
+    QStringList named;
+    for (const ConditionTexts& texts : kConditions) {
+        const bool az = azimuth.*texts.condition;
+        const bool el = elevation.*texts.condition;
+        if (az || el) {
+            named << (az && el ? texts.both : az ? texts.azimuth : texts.elevation);
+        }
+    }
     QString title = QStringLiteral("アンテナコントローラ");
-    if (azimuthSilent && elevationSilent) {
-        title += QStringLiteral(" - 方位角・仰角 応答なし");
-    } else if (azimuthSilent) {
-        title += QStringLiteral(" - 方位角 応答なし");
-    } else if (elevationSilent) {
-        title += QStringLiteral(" - 仰角 応答なし");
+    if (!named.isEmpty()) {
+        title += QStringLiteral(" - ") + named.join(QStringLiteral("、"));
     }
     return title;
 }

@@ -92,8 +92,9 @@ bool CControllerDlg::OnInitDialog() {
         << core::ConfigurationText(m_profile.path(), m_nFeedbackTimeout);
     m_tracking.enabled =
         config::TrackingDriveOn(readInt(key::TrackingDrive, defaults::TrackingDrive));
+    ReadProtectionKeys();
 
-    setWindowTitle(core::ControllerTitle(false, false));
+    setWindowTitle(core::ControllerTitle());
     ShowState();
     if (m_comboPicnicIp->count() > 0) {
         m_comboPicnicIp->setCurrentIndex(0);

@@ -61,6 +61,10 @@ void CControllerDlg::OnStart() {
         return;
     }
     m_dwPicnicIp = check.picnicIp;
+    if (m_protectionSettings.refusal) {
+        RefuseStart(*m_protectionSettings.refusal);
+        return;
+    }
 
     m_dAzVolt = 0.0;
     m_dElVolt = 0.0;
@@ -88,14 +92,13 @@ void CControllerDlg::OnStart() {
     }
 
     m_addrPicnic = {m_dwPicnicIp, static_cast<std::uint16_t>(m_nPicnicPort)};
-    for (const auto& command : kIoDirections) {
-        SendIoDirectionCommand(command[0], command[1], command[2]);
-    }
+    SendIoDirections();
     SendAdcRequest(device::kAzAdcChannel, 0);
     SendAdcRequest(device::kElAdcChannel, 0);
     m_bAdcRequested = true;
     m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
     StartFeedbackWatch();
+    ResetProtection();
     if (m_tracking.enabled) {
         StartTracking();
     }
@@ -103,6 +106,12 @@ void CControllerDlg::OnStart() {
     EnableButtonsForLink(true);
     qCInfo(platform::journalLink).noquote()
         << core::LinkStartedText(m_addrPicnic, m_nBinPort, m_nAscPort);
+}
+
+void CControllerDlg::SendIoDirections() {
+    for (const auto& command : kIoDirections) {
+        SendIoDirectionCommand(command[0], command[1], command[2]);
+    }
 }
 
 void CControllerDlg::RefuseStart(const QString& message) {
@@ -131,6 +140,7 @@ void CControllerDlg::StopLink(core::LinkStopCause cause, int signalNumber) {
     m_bRunning = false;
     EnableButtonsForLink(false);
     ClearFeedbackWatch();
+    ClearProtection();
     if (wasRunning) {
         qCInfo(platform::journalLink).noquote() << core::LinkStoppedText(cause, signalNumber);
     }
