@@ -1,8 +1,11 @@
 #include "picnic-sim/PicnicSimulator.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include <QNetworkDatagram>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include "common/Ipv4Text.h"
@@ -19,8 +22,11 @@ constexpr qint64 kReceiveLimit = 65535;
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
     : QObject(parent), m_options(options), m_answerAdc{options.answerAdc, options.answerAdc},
       m_startNs(NowNs()), m_model(options.model, std::chrono::nanoseconds(m_startNs)),
-      m_socket(new QUdpSocket(this)) {
+      m_socket(new QUdpSocket(this)), m_restartTimer(new QTimer(this)) {
     connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
+    m_restartTimer->setSingleShot(true);
+    m_restartTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_restartTimer, &QTimer::timeout, this, [this] { emit restartingChanged(false); });
 }
 
 PicnicSimulator::~PicnicSimulator() = default;
@@ -122,6 +128,30 @@ void PicnicSimulator::setAngle(Axis axis, double degrees) {
     m_model.setAngle(axis, degrees);
 }
 
+void PicnicSimulator::setFaults(Axis axis, const AxisFaults& faults) {
+    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
+    const AxisFaults before = m_model.faults(axis);
+    if (faults != before) {
+        m_model.setFaults(axis, faults);
+        emit faultsChanged(axis, before, faults);
+    }
+}
+
+void PicnicSimulator::restart(double seconds) {
+    const std::int64_t now = NowNs();
+    m_model.advanceTo(std::chrono::nanoseconds(now));
+    m_model.setRelayByte(0);
+    m_outputBits = 0;
+    m_restartSeconds = std::max(0.0, seconds);
+    m_restartEndNs = now + static_cast<std::int64_t>(m_restartSeconds * 1e9);
+    m_restartTimer->start(static_cast<int>(std::ceil((m_restartEndNs - now) / 1e6)));
+    emit restartingChanged(true);
+}
+
+bool PicnicSimulator::restarting() const {
+    return NowNs() < m_restartEndNs;
+}
+
 void PicnicSimulator::readPending() {
     // Qt re-arms readyRead only after a read, so everything queued is taken now.
     while (m_socket->hasPendingDatagrams()) {
@@ -153,8 +183,20 @@ void PicnicSimulator::readPending() {
 
 void PicnicSimulator::handle(ReceivedCommand& command) {
     m_model.advanceTo(std::chrono::nanoseconds(command.monotonicNs));
-    if (const auto relay = ParseRelayCommand(command.bytes)) {
-        m_model.applyRelayCommand(relay->mask, relay->value);
+    if (command.monotonicNs < m_restartEndNs) {
+        command.ignored = CommandIgnored::Restarting;
+    } else if (const auto relay = ParseRelayCommand(command.bytes)) {
+        // A relay bit whose direction is not set is an input: what is written to it drives
+        // nothing. The other four bits drive nothing anyway and keep what is written.
+        constexpr std::uint8_t kRelayBits =
+            kAzimuthIncrease | kAzimuthDecrease | kElevationIncrease | kElevationDecrease;
+        const auto unset = static_cast<std::uint8_t>(~m_outputBits & kRelayBits);
+        if ((~relay->mask & unset) != 0) {
+            command.ignored = CommandIgnored::IoDirectionsUnset;
+        }
+        m_model.applyRelayCommand(relay->mask | unset, relay->value);
+    } else if (const auto bit = ParseOutputDirection(command.bytes)) {
+        m_outputBits |= static_cast<std::uint8_t>(1u << *bit);
     } else if (const auto channel = ParseAdcRequest(command.bytes)) {
         const auto axis = ChannelAxis(*channel);
         if (axis && answerAdc(*axis)) {

@@ -13,6 +13,7 @@
 #include "picnic-sim/PicnicProtocol.h"
 #include "picnic-sim/RotatorModel.h"
 
+class QTimer;
 class QUdpSocket;
 
 namespace zenko::picnic {
@@ -49,6 +50,9 @@ struct AdcAnswer {
     double volts = 0.0;
 };
 
+// Why a datagram did nothing, when it did nothing.
+enum class CommandIgnored { No, Restarting, IoDirectionsUnset };
+
 struct ReceivedCommand {
     // steady_clock reading at arrival, in nanoseconds.
     std::int64_t monotonicNs = 0;
@@ -58,6 +62,7 @@ struct ReceivedCommand {
     CommandKind kind = CommandKind::Unknown;
     // For an ADC request that was answered; empty when silent or for an unknown channel.
     std::optional<AdcAnswer> answer;
+    CommandIgnored ignored = CommandIgnored::No;
     ModelSnapshot after;
 };
 
@@ -100,6 +105,20 @@ public:
     // The model advanced to now.
     const RotatorModel& modelNow();
     void setAngle(Axis axis, double degrees);
+
+    // The faults of the rotator model, from now on.
+    const AxisFaults& faults(Axis axis) const { return m_model.faults(axis); }
+    void setFaults(Axis axis, const AxisFaults& faults);
+    // The board loses power: its relays drop at once, it ignores every datagram for `seconds`,
+    // and then answers ADC requests with its I/O directions forgotten, so that a relay does
+    // nothing until the I/O-direction command of its bit comes again. Restarting while
+    // restarting starts the silence anew.
+    void restart(double seconds);
+    bool restarting() const;
+    // How long the latest restart keeps the board silent.
+    double restartSeconds() const { return m_restartSeconds; }
+    // The relay bits whose I/O direction is set; all four when the simulator starts.
+    std::uint8_t outputBits() const { return m_outputBits; }
     // steady_clock reading when the simulator was made, in nanoseconds.
     std::int64_t startNs() const { return m_startNs; }
 
@@ -110,6 +129,10 @@ signals:
     void commandReceived(const zenko::picnic::ReceivedCommand& command);
     // Only on a change.
     void answerAdcChanged(zenko::picnic::Axis axis, bool answer);
+    void faultsChanged(zenko::picnic::Axis axis, const zenko::picnic::AxisFaults& before,
+                       const zenko::picnic::AxisFaults& after);
+    // When a restart begins and when the board answers again.
+    void restartingChanged(bool restarting);
 
 private:
     void readPending();
@@ -126,6 +149,11 @@ private:
     QList<ReceivedCommand> m_commands;
     // By CommandKind.
     std::array<std::uint64_t, 4> m_received{};
+    std::int64_t m_restartEndNs = 0;
+    double m_restartSeconds = 0.0;
+    QTimer* m_restartTimer;
+    std::uint8_t m_outputBits =
+        kAzimuthIncrease | kAzimuthDecrease | kElevationIncrease | kElevationDecrease;
 };
 
 } // namespace zenko::picnic
