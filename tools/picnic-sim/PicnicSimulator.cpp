@@ -20,8 +20,8 @@ constexpr qint64 kReceiveLimit = 65535;
 } // namespace
 
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
-    : QObject(parent), m_options(options), m_answerAdc{options.answerAdc, options.answerAdc},
-      m_startNs(NowNs()), m_model(options.model, std::chrono::nanoseconds(m_startNs)),
+    : QObject(parent), m_options(options), m_startNs(NowNs()),
+      m_board(options.model, std::chrono::nanoseconds(m_startNs), options.answerAdc),
       m_socket(new QUdpSocket(this)), m_restartTimer(new QTimer(this)) {
     connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
     m_restartTimer->setSingleShot(true);
@@ -98,7 +98,7 @@ std::uint64_t PicnicSimulator::receivedCount() const {
 }
 
 bool PicnicSimulator::answerAdc() const {
-    return m_answerAdc[0] && m_answerAdc[1];
+    return m_board.answerAdc(Axis::Azimuth) && m_board.answerAdc(Axis::Elevation);
 }
 
 void PicnicSimulator::setAnswerAdc(bool answer) {
@@ -107,49 +107,47 @@ void PicnicSimulator::setAnswerAdc(bool answer) {
 }
 
 bool PicnicSimulator::answerAdc(Axis axis) const {
-    return m_answerAdc[AxisIndex(axis)];
+    return m_board.answerAdc(axis);
 }
 
 void PicnicSimulator::setAnswerAdc(Axis axis, bool answer) {
-    bool& answers = m_answerAdc[AxisIndex(axis)];
-    if (answers != answer) {
-        answers = answer;
+    if (m_board.answerAdc(axis) != answer) {
+        m_board.setAnswerAdc(axis, answer);
         emit answerAdcChanged(axis, answer);
     }
 }
 
 const RotatorModel& PicnicSimulator::modelNow() {
-    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
-    return m_model;
+    m_board.model().advanceTo(std::chrono::nanoseconds(NowNs()));
+    return m_board.model();
 }
 
 void PicnicSimulator::setAngle(Axis axis, double degrees) {
-    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
-    m_model.setAngle(axis, degrees);
+    m_board.model().advanceTo(std::chrono::nanoseconds(NowNs()));
+    m_board.model().setAngle(axis, degrees);
 }
 
 void PicnicSimulator::setFaults(Axis axis, const AxisFaults& faults) {
-    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
-    const AxisFaults before = m_model.faults(axis);
+    RotatorModel& model = m_board.model();
+    model.advanceTo(std::chrono::nanoseconds(NowNs()));
+    const AxisFaults before = model.faults(axis);
     if (faults != before) {
-        m_model.setFaults(axis, faults);
+        model.setFaults(axis, faults);
         emit faultsChanged(axis, before, faults);
     }
 }
 
 void PicnicSimulator::restart(double seconds) {
     const std::int64_t now = NowNs();
-    m_model.advanceTo(std::chrono::nanoseconds(now));
-    m_model.setRelayByte(0);
-    m_outputBits = 0;
     m_restartSeconds = std::max(0.0, seconds);
-    m_restartEndNs = now + static_cast<std::int64_t>(m_restartSeconds * 1e9);
-    m_restartTimer->start(static_cast<int>(std::ceil((m_restartEndNs - now) / 1e6)));
+    m_board.restart(std::chrono::nanoseconds(now), m_restartSeconds);
+    m_restartTimer->start(
+        static_cast<int>(std::ceil(static_cast<double>(m_board.restartEnd().count() - now) / 1e6)));
     emit restartingChanged(true);
 }
 
 bool PicnicSimulator::restarting() const {
-    return NowNs() < m_restartEndNs;
+    return m_board.restarting(std::chrono::nanoseconds(NowNs()));
 }
 
 void PicnicSimulator::readPending() {
@@ -182,33 +180,15 @@ void PicnicSimulator::readPending() {
 }
 
 void PicnicSimulator::handle(ReceivedCommand& command) {
-    m_model.advanceTo(std::chrono::nanoseconds(command.monotonicNs));
-    if (command.monotonicNs < m_restartEndNs) {
-        command.ignored = CommandIgnored::Restarting;
-    } else if (const auto relay = ParseRelayCommand(command.bytes)) {
-        // A relay bit whose direction is not set is an input: what is written to it drives
-        // nothing. The other four bits drive nothing anyway and keep what is written.
-        constexpr std::uint8_t kRelayBits =
-            kAzimuthIncrease | kAzimuthDecrease | kElevationIncrease | kElevationDecrease;
-        const auto unset = static_cast<std::uint8_t>(~m_outputBits & kRelayBits);
-        if ((~relay->mask & unset) != 0) {
-            command.ignored = CommandIgnored::IoDirectionsUnset;
-        }
-        m_model.applyRelayCommand(relay->mask | unset, relay->value);
-    } else if (const auto bit = ParseOutputDirection(command.bytes)) {
-        m_outputBits |= static_cast<std::uint8_t>(1u << *bit);
-    } else if (const auto channel = ParseAdcRequest(command.bytes)) {
-        const auto axis = ChannelAxis(*channel);
-        if (axis && answerAdc(*axis)) {
-            const int count = m_model.readCount(*axis);
-            command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
-            QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
-            sender->writeDatagram(BuildAdcReply(*channel, static_cast<std::int16_t>(count)),
-                                  command.sourceAddress, command.sourcePort);
-        }
+    const BoardResponse response =
+        m_board.handle(command.bytes, std::chrono::nanoseconds(command.monotonicNs));
+    command.answer = response.answer;
+    command.ignored = response.ignored;
+    command.after = response.after;
+    if (!response.reply.isEmpty()) {
+        QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
+        sender->writeDatagram(response.reply, command.sourceAddress, command.sourcePort);
     }
-    command.after = {m_model.angle(Axis::Azimuth), m_model.angle(Axis::Elevation),
-                     m_model.relayByte()};
 }
 
 } // namespace zenko::picnic

@@ -12,6 +12,7 @@
 
 #include "picnic-sim/PicnicProtocol.h"
 #include "picnic-sim/RotatorModel.h"
+#include "picnic-sim/SimulatedBoard.h"
 
 class QTimer;
 class QUdpSocket;
@@ -35,23 +36,6 @@ struct SimulatorOptions {
     // link and far more than a test looks back on.
     static constexpr int kDefaultHistoryLimit = 20000;
 };
-
-// The state of the antenna right after a command was handled.
-struct ModelSnapshot {
-    double azimuth = 0.0;
-    double elevation = 0.0;
-    std::uint8_t relays = 0;
-};
-
-// What an ADC request was answered with.
-struct AdcAnswer {
-    Axis axis = Axis::Azimuth;
-    int count = 0;
-    double volts = 0.0;
-};
-
-// Why a datagram did nothing, when it did nothing.
-enum class CommandIgnored { No, Restarting, IoDirectionsUnset };
 
 struct ReceivedCommand {
     // steady_clock reading at arrival, in nanoseconds.
@@ -107,18 +91,14 @@ public:
     void setAngle(Axis axis, double degrees);
 
     // The faults of the rotator model, from now on.
-    const AxisFaults& faults(Axis axis) const { return m_model.faults(axis); }
+    const AxisFaults& faults(Axis axis) const { return m_board.model().faults(axis); }
     void setFaults(Axis axis, const AxisFaults& faults);
-    // The board loses power: its relays drop at once, it ignores every datagram for `seconds`,
-    // and then answers ADC requests with its I/O directions forgotten, so that a relay does
-    // nothing until the I/O-direction command of its bit comes again. Restarting while
-    // restarting starts the silence anew.
+    // Now, as SimulatedBoard::restart tells.
     void restart(double seconds);
     bool restarting() const;
     // How long the latest restart keeps the board silent.
     double restartSeconds() const { return m_restartSeconds; }
-    // The relay bits whose I/O direction is set; all four when the simulator starts.
-    std::uint8_t outputBits() const { return m_outputBits; }
+    std::uint8_t outputBits() const { return m_board.outputBits(); }
     // steady_clock reading when the simulator was made, in nanoseconds.
     std::int64_t startNs() const { return m_startNs; }
 
@@ -139,21 +119,16 @@ private:
     void handle(ReceivedCommand& command);
 
     SimulatorOptions m_options;
-    // Azimuth, elevation.
-    std::array<bool, 2> m_answerAdc;
     std::int64_t m_startNs;
-    RotatorModel m_model;
+    SimulatedBoard m_board;
     QUdpSocket* m_socket;
     QUdpSocket* m_replySocket = nullptr;
     QString m_error;
     QList<ReceivedCommand> m_commands;
     // By CommandKind.
     std::array<std::uint64_t, 4> m_received{};
-    std::int64_t m_restartEndNs = 0;
     double m_restartSeconds = 0.0;
     QTimer* m_restartTimer;
-    std::uint8_t m_outputBits =
-        kAzimuthIncrease | kAzimuthDecrease | kElevationIncrease | kElevationDecrease;
 };
 
 } // namespace zenko::picnic
