@@ -1,5 +1,7 @@
 #include "core/AxisProtection.h"
 
+#include <algorithm>
+
 namespace zenko::core {
 
 AngleLimits LimitsFrom(std::optional<std::int32_t> minimum, std::optional<std::int32_t> maximum) {
@@ -7,6 +9,13 @@ AngleLimits LimitsFrom(std::optional<std::int32_t> minimum, std::optional<std::i
         return {};
     }
     return {true, static_cast<double>(*minimum), static_cast<double>(*maximum)};
+}
+
+bool MotionJudgedWithoutReading(bool feedbackGuard, std::int64_t sinceReplyMs,
+                                std::uint32_t controlIntervalSeconds) {
+    // The operator may clear the interval field while the link runs.
+    const std::int64_t intervalMs = std::max<std::int64_t>(controlIntervalSeconds, 1) * 1000;
+    return !feedbackGuard || sinceReplyMs <= intervalMs;
 }
 
 AxisProtection::AxisProtection(double stallTimeoutSeconds, const AngleLimits& limits)

@@ -38,6 +38,14 @@ struct ProtectionEvent {
     bool switchOff = false;
 };
 
+// Whether a control step lets the motion guard judge the axis without a new reading. With the
+// feedback guard on, an axis whose last reply is older than one control interval is that guard's
+// to judge, so that a board that restarts is not taken for an axis that does not move; without
+// it the motion guard's clock runs on, and an axis driven on a reading that no longer comes is
+// stopped as one that does not move.
+bool MotionJudgedWithoutReading(bool feedbackGuard, std::int64_t sinceReplyMs,
+                                std::uint32_t controlIntervalSeconds);
+
 class AxisProtection {
 public:
     AxisProtection() = default;
@@ -51,7 +59,7 @@ public:
     void relay(double seconds, int direction);
     // Every accepted reading, as an angle.
     ProtectionEvent reading(double seconds, double angle);
-    // At each control step, before the drive is decided.
+    // At each control step, before the drive is decided, when MotionJudgedWithoutReading.
     ProtectionEvent check(double seconds);
 
     // Whether the axis, read at `angle`, may be driven in `direction` now. Standing still is
@@ -61,6 +69,9 @@ public:
     // The target that drives the axis: the selected one clamped into the limits.
     TargetClamp clampTarget(double target);
 
+    std::optional<double> movementOverTimeout(double seconds) const {
+        return m_motion.movementOverTimeout(seconds);
+    }
     bool stalled() const { return m_motion.stalled(); }
     bool reversed() const { return m_motion.reversed(); }
     bool clamped() const { return m_clampedTo.has_value(); }

@@ -71,8 +71,13 @@ void CControllerDlg::CheckProtectedReading(core::AxisId axis) {
 
 bool CControllerDlg::MayDrive(core::AxisId axis, int direction, double angle) {
     core::AxisProtection& protection = m_protection[ui::AxisIndex(axis)];
+    const std::int64_t sinceReplyMs =
+        m_feedbackClock.elapsed() - m_feedback[ui::AxisIndex(axis)].lastReplyMs;
     // The drive decided next switches the relay as the answer allows.
-    NoteMotionTrip(axis, protection.check(ProtectionSeconds()));
+    if (core::MotionJudgedWithoutReading(m_nFeedbackTimeout > 0, sinceReplyMs,
+                                         m_nControlInterval)) {
+        NoteMotionTrip(axis, protection.check(ProtectionSeconds()));
+    }
     return protection.mayDrive(direction, angle);
 }
 

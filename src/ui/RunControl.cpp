@@ -13,11 +13,6 @@ namespace {
 const QString kAnyAddress = QStringLiteral("0.0.0.0");
 constexpr int kReceiverBufferBytes = 4 * 1024 * 1024;
 
-// The six commands that set the board's I/O directions; the third bytes 4 to 7 of the last four
-// are the bit positions of the four relay bits.
-constexpr std::uint8_t kIoDirections[6][3] = {{1, 5, 0}, {1, 5, 1}, {2, 6, 4},
-                                              {2, 6, 5}, {2, 6, 6}, {2, 6, 7}};
-
 } // namespace
 
 std::array<CControllerDlg::BoardSocket, 5> CControllerDlg::BoardSockets() {
@@ -109,7 +104,7 @@ void CControllerDlg::OnStart() {
 }
 
 void CControllerDlg::SendIoDirections() {
-    for (const auto& command : kIoDirections) {
+    for (const auto& command : device::kIoDirections) {
         SendIoDirectionCommand(command[0], command[1], command[2]);
     }
 }

@@ -4,6 +4,7 @@
 
 #include "common/CommandLineNumbers.h"
 #include "picnic-sim/PicnicSimulator.h"
+#include "picnic-sim/SimulatedBoard.h"
 
 namespace zenko::picnic {
 
@@ -94,6 +95,18 @@ void ApplyFaultCommand(PicnicSimulator& simulator, const FaultCommand& command) 
     AxisFaults faults = simulator.faults(command.axis);
     faults.*FaultField(command.fault) = command.on;
     simulator.setFaults(command.axis, faults);
+}
+
+void ApplyFaultCommand(SimulatedBoard& board, const FaultCommand& command,
+                       std::chrono::nanoseconds at) {
+    if (command.action == FaultCommand::Action::Restart) {
+        board.restart(at, command.seconds);
+        return;
+    }
+    board.model().advanceTo(at);
+    AxisFaults faults = board.model().faults(command.axis);
+    faults.*FaultField(command.fault) = command.on;
+    board.model().setFaults(command.axis, faults);
 }
 
 QString FaultChangeText(Axis axis, const AxisFaults& before, const AxisFaults& after) {

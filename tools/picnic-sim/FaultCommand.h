@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 
 #include <QString>
@@ -9,6 +10,7 @@
 namespace zenko::picnic {
 
 class PicnicSimulator;
+class SimulatedBoard;
 
 // The faults an axis can be given, by the names the command line and the commands use.
 enum class FaultKind { Jam, Swap, Freeze };
@@ -37,6 +39,9 @@ struct FaultCommandOutcome {
 FaultCommandOutcome ParseFaultCommand(const QString& line);
 
 void ApplyFaultCommand(PicnicSimulator& simulator, const FaultCommand& command);
+// The same on a board in virtual time, at `at`.
+void ApplyFaultCommand(SimulatedBoard& board, const FaultCommand& command,
+                       std::chrono::nanoseconds at);
 
 // What the simulator prints when a fault changes: "picnic-sim: azimuth jammed", "... free".
 QString FaultChangeText(Axis axis, const AxisFaults& before, const AxisFaults& after);
