@@ -95,6 +95,10 @@ QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSecon
 }
 
 QString ProtectionText(const ProtectionSettings& settings) {
+    if (settings.refusal) {
+        return QStringLiteral("protection: ") + *settings.refusal +
+               QStringLiteral(" Start refuses until ZENKO.ini is corrected");
+    }
     return QStringLiteral("protection: motion guard ") +
            (settings.stallTimeoutSeconds > 0
                 ? QString::number(settings.stallTimeoutSeconds) + QStringLiteral(" s")

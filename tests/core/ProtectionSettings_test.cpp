@@ -145,6 +145,9 @@ TEST(ProtectionJournal, TheLinesAsTheGuidesQuoteThem) {
               "protection: motion guard 10 s, azimuth limits 5..445 deg, elevation limits off");
     EXPECT_EQ(ProtectionText({}),
               "protection: motion guard off, azimuth limits off, elevation limits off");
+    settings.refusal = QStringLiteral("Az_Max_Ang is invalid !");
+    EXPECT_EQ(ProtectionText(settings),
+              "protection: Az_Max_Ang is invalid ! Start refuses until ZENKO.ini is corrected");
     EXPECT_EQ(MotionTripText(AxisAz, {MotionTrip::Stalled, 1, 10.26, 0.4}),
               "azimuth: stalled: 10.3 s of increase drive changed the angle by +0.40 deg; relays "
               "switched off, no increase drive until Stop and Start");

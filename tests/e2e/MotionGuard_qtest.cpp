@@ -121,9 +121,19 @@ void MotionGuardTest::aRestartedBoardGetsItsIoDirectionsBeforeTheNextDrive() {
     const QList<QByteArray> startDirections = link.commandsHex().mid(0, 6);
     link.board.restart(2.0);
     QTRY_VERIFY_WITH_TIMEOUT(!link.board.restarting(), 5000);
-    const qsizetype answeringAt = link.board.commands().size();
+    // The first datagram the board took after its silence.
+    const auto& commands = link.board.commands();
+    const auto lastIgnored =
+        std::find_if(commands.rbegin(), commands.rend(), [](const picnic::ReceivedCommand& c) {
+            return c.ignored == picnic::CommandIgnored::Restarting;
+        });
+    QVERIFY(lastIgnored != commands.rend());
+    const qsizetype answeringAt = commands.rend() - lastIgnored;
     QTRY_VERIFY_WITH_TIMEOUT(Drives(AzRelays(link, answeringAt), kAzIncrease), 5000);
-    const qsizetype driveAt = AzRelays(link, answeringAt).first().index;
+    const QList<AzRelay> relays = AzRelays(link, answeringAt);
+    const qsizetype driveAt = std::find_if(relays.begin(), relays.end(), [](const AzRelay& relay) {
+                                  return relay.value == kAzIncrease;
+                              })->index;
     const QList<QByteArray> sent = link.commandsHex().mid(answeringAt, driveAt - answeringAt);
     const qsizetype resentAt = sent.indexOf(startDirections.first());
     QVERIFY2(resentAt >= 0, qPrintable(sent.join(' ')));
