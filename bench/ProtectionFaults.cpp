@@ -382,7 +382,7 @@ void PrintFaultRow(const FaultCase& fault, bool tracking, int interval, const Fa
                    Padded(bench::Fixed(guarded.travel, 2), 9) +
                    Padded((met ? QStringLiteral("yes (<= ") : QStringLiteral("NO (<= ")) +
                               bench::Fixed(goal, 1) + QStringLiteral(")"),
-                          13);
+                          15);
     if (restart) {
         line += QStringLiteral("I/O again ") + Seconds(guarded.resentAfter) +
                 QStringLiteral(", turning ") + Seconds(guarded.turningAfter) +
