@@ -33,6 +33,14 @@ Cal_Az_Volt_2=4.5
 Feedback_Timeout=5
 ; The tracking drive: full speed, stopped where the axis comes to rest on its target.
 Tracking_Drive=1
+; An axis driven for 10 seconds without moving 2 degrees is switched off until Stop and Start;
+; the soft limits keep the antenna inside the simulator's end stops (azimuth 0..450 degrees,
+; elevation 0..100) by more than it turns in one control period.
+Stall_Timeout=10
+Az_Min_Ang=10
+Az_Max_Ang=440
+El_Min_Ang=5
+El_Max_Ang=95
 INI
 fi
 

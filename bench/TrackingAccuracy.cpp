@@ -57,6 +57,7 @@ struct TrackingOptions {
     long long seed = 1;
     long long interval = 1;
     QString drive = QStringLiteral("designed");
+    QString protection = QStringLiteral("off");
     double duration = 75.0;
     QString scenario = QStringLiteral("pass");
 };
@@ -188,6 +189,12 @@ int TrackingBench::run() {
     if (m_options.drive == QLatin1String("tracking")) {
         settings.furtherKeys = "Tracking_Drive=1\n";
     }
+    // The motion guard and soft limits a few degrees inside the simulated stops (0..200 deg and
+    // 0..100 deg with the default potentiometer lines).
+    if (m_options.protection == QLatin1String("on")) {
+        settings.furtherKeys += "Stall_Timeout=10\nAz_Min_Ang=5\nAz_Max_Ang=195\nEl_Min_Ang=3\n"
+                                "El_Max_Ang=97\n";
+    }
     m_asciiPort = settings.asciiPort;
     m_controller = std::make_unique<bench::ControllerUnderTest>(settings);
     QObject::connect(m_board.get(), &picnic::PicnicSimulator::commandReceived, m_board.get(),
@@ -289,7 +296,8 @@ void TrackingBench::report(double runSeconds, const QString& loadAtStart) const 
         return platform::FormatInteger(value);
     };
     bench::PrintLine(QLatin1String("tracking_accuracy: ") + m_options.drive +
-                     QLatin1String(" drive law against a circular-orbit pass"));
+                     QLatin1String(" drive law against a circular-orbit pass, protection ") +
+                     m_options.protection);
     bench::PrintLine(
         QLatin1String("  pass: ") + bench::Fixed(kAltitudeKm, 0) +
         QLatin1String(" km, maximum elevation ") + bench::Fixed(m_options.maximumElevation, 1) +
@@ -501,7 +509,11 @@ int main(int argc, char* argv[]) {
          {"--scenario",
           &options.scenario,
           {QStringLiteral("pass"), QStringLiteral("moves")},
-          "a satellite pass, or the preset moves under both laws"}},
+          "a satellite pass, or the preset moves under both laws"},
+         {"--protection",
+          &options.protection,
+          {QStringLiteral("off"), QStringLiteral("on")},
+          "on: the motion guard and soft limits"}},
         QStringLiteral("Usage: tracking_accuracy [options]\nRuns the controller window with "
                        "the selector at Remote against a simulated board with a\nrealistic "
                        "rotator, sends a satellite pass to the ASCII set-value service once a "

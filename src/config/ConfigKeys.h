@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The configuration file: one section, 26 keys. The main window and the settings dialog carry
+// The configuration file: one section, 33 keys. The main window and the settings dialog carry
 // their own defaults, and where they differ both are what the operator sees.
 namespace zenko::config {
 
@@ -45,6 +45,13 @@ inline const QString SetValueAllow = QStringLiteral("SetValue_Allow");
 // title); not in the settings dialog.
 inline const QString Language = QStringLiteral("Language");
 inline const QString InstanceName = QStringLiteral("Instance_Name");
+// Not in the settings dialog: the motion guard's seconds and the soft limits' degrees, each
+// absent by default, read strictly (a value that is no integer refuses Start).
+inline const QString StallTimeout = QStringLiteral("Stall_Timeout");
+inline const QString AzMinAng = QStringLiteral("Az_Min_Ang");
+inline const QString AzMaxAng = QStringLiteral("Az_Max_Ang");
+inline const QString ElMinAng = QStringLiteral("El_Min_Ang");
+inline const QString ElMaxAng = QStringLiteral("El_Max_Ang");
 } // namespace key
 
 // Defaults shared by both readers.

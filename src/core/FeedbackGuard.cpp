@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QStringList>
 
 namespace zenko::core {
 
@@ -31,14 +32,49 @@ FeedbackStep CheckFeedback(bool wasSilent, std::int64_t sinceReplyMs,
     return {silent, change, !(silent && limits.switchesOff)};
 }
 
-QString ControllerTitle(bool azimuthSilent, bool elevationSilent) {
+bool IoDirectionsLost(std::int64_t replyMs, std::int64_t replyGapMs, std::int64_t directionsSentMs,
+                      const FeedbackLimits& limits) {
+    return limits.switchesOff && replyGapMs > limits.silenceMs &&
+           directionsSentMs <= replyMs - replyGapMs;
+}
+
+QString ControllerTitle(const AxisTitleConditions& azimuth, const AxisTitleConditions& elevation) {
+    // Each condition names the azimuth, the elevation or both, in this order.
+    struct ConditionTexts {
+        bool AxisTitleConditions::*condition;
+        const char* azimuth;
+        const char* elevation;
+        const char* both;
+    };
+    static constexpr ConditionTexts kConditions[] = {
+        {&AxisTitleConditions::silent, QT_TRANSLATE_NOOP("ControllerTitle", "方位角 応答なし"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "仰角 応答なし"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "方位角・仰角 応答なし")},
+        {&AxisTitleConditions::reversed, QT_TRANSLATE_NOOP("ControllerTitle", "方位角 逆回転"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "仰角 逆回転"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "方位角・仰角 逆回転")},
+        {&AxisTitleConditions::stalled, QT_TRANSLATE_NOOP("ControllerTitle", "方位角 動きなし"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "仰角 動きなし"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "方位角・仰角 動きなし")},
+        {&AxisTitleConditions::clamped, QT_TRANSLATE_NOOP("ControllerTitle", "方位角 目標制限中"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "仰角 目標制限中"),
+         QT_TRANSLATE_NOOP("ControllerTitle", "方位角・仰角 目標制限中")},
+    };
+    QStringList named;
+    for (const ConditionTexts& texts : kConditions) {
+        const bool az = azimuth.*texts.condition;
+        const bool el = elevation.*texts.condition;
+        if (az || el) {
+            named << QCoreApplication::translate("ControllerTitle", az && el ? texts.both
+                                                                    : az     ? texts.azimuth
+                                                                             : texts.elevation);
+        }
+    }
     QString title = QCoreApplication::translate("ControllerTitle", "アンテナコントローラ");
-    if (azimuthSilent && elevationSilent) {
-        title += QCoreApplication::translate("ControllerTitle", " - 方位角・仰角 応答なし");
-    } else if (azimuthSilent) {
-        title += QCoreApplication::translate("ControllerTitle", " - 方位角 応答なし");
-    } else if (elevationSilent) {
-        title += QCoreApplication::translate("ControllerTitle", " - 仰角 応答なし");
+    if (!named.isEmpty()) {
+        // The conditions' separator is the language's own.
+        title += QStringLiteral(" - ") +
+                 named.join(QCoreApplication::translate("ControllerTitle", "、"));
     }
     return title;
 }

@@ -42,7 +42,25 @@ struct FeedbackStep {
 // Start when none has come since.
 FeedbackStep CheckFeedback(bool wasSilent, std::int64_t sinceReplyMs, const FeedbackLimits& limits);
 
-// The window's title, which names the axes the guard holds off.
-QString ControllerTitle(bool azimuthSilent, bool elevationSilent);
+// Whether a reply that ends a silence of its axis finds the board's I/O directions lost: a board
+// that loses power and comes back has forgotten them, and its relays do nothing until they are
+// sent again. True when the guard acts, the silence lasted past its limit, and the directions
+// have not been sent since the silence began. Milliseconds since Start, when they were sent
+// first.
+bool IoDirectionsLost(std::int64_t replyMs, std::int64_t replyGapMs, std::int64_t directionsSentMs,
+                      const FeedbackLimits& limits);
+
+// What the window's title names for one axis, each until its cause ends: the feedback guard's
+// silence, the motion guard's trips (until Stop) and a target clamped to a soft limit.
+struct AxisTitleConditions {
+    bool silent = false;
+    bool reversed = false;
+    bool stalled = false;
+    bool clamped = false;
+};
+
+// The window's title, which names the axes the guards hold off or limit.
+QString ControllerTitle(const AxisTitleConditions& azimuth = {},
+                        const AxisTitleConditions& elevation = {});
 
 } // namespace zenko::core

@@ -25,6 +25,17 @@ QString Seconds(std::int64_t ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
 }
 
+QString DirectionName(int direction) {
+    return direction > 0 ? QStringLiteral("increase") : QStringLiteral("decrease");
+}
+
+QString LimitsText(AxisId axis, const AngleLimits& limits) {
+    return AxisName(axis) + QStringLiteral(" limits ") +
+           (limits.active ? QString::number(limits.minimum) + QStringLiteral("..") +
+                                QString::number(limits.maximum) + QStringLiteral(" deg")
+                          : QStringLiteral("off"));
+}
+
 } // namespace
 
 QString LinkStartedText(const Ipv4SocketAddress& board, std::int16_t binPort,
@@ -104,6 +115,44 @@ QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSecon
 QString InstanceNameRefusedText(const QString& value) {
     return QStringLiteral("not started: Instance_Name \"") + value +
            QStringLiteral("\" is not 1 to 32 letters, digits, - or _");
+}
+
+QString ProtectionText(const ProtectionSettings& settings) {
+    if (settings.refusal) {
+        return QStringLiteral("protection: ") + *settings.refusal +
+               QStringLiteral(" Start refuses until ZENKO.ini is corrected");
+    }
+    return QStringLiteral("protection: motion guard ") +
+           (settings.stallTimeoutSeconds > 0
+                ? QString::number(settings.stallTimeoutSeconds) + QStringLiteral(" s")
+                : QStringLiteral("off")) +
+           QStringLiteral(", ") + LimitsText(AxisAz, settings.limits[0]) + QStringLiteral(", ") +
+           LimitsText(AxisEl, settings.limits[1]);
+}
+
+QString MotionTripText(AxisId axis, const MotionTripReport& trip) {
+    const bool reversed = trip.kind == MotionTrip::Reversed;
+    return AxisName(axis) +
+           (reversed ? QStringLiteral(": reversed: ") : QStringLiteral(": stalled: ")) +
+           QString::number(trip.driveSeconds, 'f', 1) + QStringLiteral(" s of ") +
+           DirectionName(trip.direction) + QStringLiteral(" drive changed the angle by ") +
+           (trip.movedDegrees >= 0 ? QStringLiteral("+") : QString()) +
+           QString::number(trip.movedDegrees, 'f', 2) +
+           QStringLiteral(" deg; relays switched off, no ") +
+           (reversed ? QString() : DirectionName(trip.direction) + QLatin1Char(' ')) +
+           QStringLiteral("drive until Stop and Start");
+}
+
+QString TargetClampedText(AxisId axis, double target, double limit) {
+    return AxisName(axis) + QStringLiteral(": target ") + QString::number(target, 'f', 2) +
+           QStringLiteral(" deg clamped to the limit ") + QString::number(limit) +
+           QStringLiteral(" deg");
+}
+
+QString IoDirectionsResentText(AxisId axis, std::int64_t silenceMs) {
+    return QStringLiteral("I/O directions sent again: ") + AxisName(axis) +
+           QStringLiteral(" ADC answering after ") + Seconds(silenceMs) +
+           QStringLiteral(" of silence");
 }
 
 } // namespace zenko::core

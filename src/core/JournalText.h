@@ -6,6 +6,8 @@
 #include <QString>
 
 #include "core/ControllerState.h"
+#include "core/MotionGuard.h"
+#include "core/ProtectionSettings.h"
 
 // The controller's journal lines at the default level, one per event, in English.
 namespace zenko::core {
@@ -29,5 +31,10 @@ QString SetValueRefusedLimitText(std::size_t limit);
 QString SetValueAllowText(const QString& list);
 QString ConfigurationText(const QString& path, std::int32_t feedbackTimeoutSeconds);
 QString InstanceNameRefusedText(const QString& value);
+// Only when a key of the motion guard or the soft limits is present.
+QString ProtectionText(const ProtectionSettings& settings);
+QString MotionTripText(AxisId axis, const MotionTripReport& trip);
+QString TargetClampedText(AxisId axis, double target, double limit);
+QString IoDirectionsResentText(AxisId axis, std::int64_t silenceMs);
 
 } // namespace zenko::core

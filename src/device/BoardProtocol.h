@@ -25,6 +25,11 @@ inline constexpr AxisRelays kElRelays{0x3F, 0x40, 0x80};
 // 5/1024 volt per count, exact in binary floating point.
 inline constexpr double kVoltsPerCount = 0.0048828125;
 
+// The six commands that set the board's I/O directions, in the order they are sent; the third
+// bytes 4 to 7 of the last four are the bit positions of the four relay bits.
+inline constexpr std::uint8_t kIoDirections[6][3] = {{1, 5, 0}, {1, 5, 1}, {2, 6, 4},
+                                                     {2, 6, 5}, {2, 6, 6}, {2, 6, 7}};
+
 QByteArray BuildIoDirectionCommand(std::uint8_t first, std::uint8_t second, std::uint8_t third);
 // Nothing for an axis other than 1 or 2. Any non-zero flag switches its relay on.
 std::optional<QByteArray> BuildRelayCommand(std::int32_t axis, std::uint8_t increaseOn,

@@ -87,6 +87,15 @@ QString ProfileFile::readString(const QString& section, const QString& key,
     return Truncated(ReadValue(m_path, section, key).value_or(fallback));
 }
 
+std::optional<QString> ProfileFile::readOptionalString(const QString& section,
+                                                       const QString& key) const {
+    const auto value = ReadValue(m_path, section, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    return Truncated(*value);
+}
+
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
     if (writeValue(section, key, value)) {
         return true;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +31,8 @@ public:
     // Absent key: the default. At most kMaxTextLength characters are returned, one fewer when
     // the last would be the first half of a surrogate pair.
     QString readString(const QString& section, const QString& key, const QString& fallback) const;
+    // Nothing for an absent key, so that a present empty value can be told from it.
+    std::optional<QString> readOptionalString(const QString& section, const QString& key) const;
 
     // Replaces the key's value (or appends the key, the section, or creates the file), keeping
     // every other line, line ending and the file's encoding byte for byte; the file is replaced

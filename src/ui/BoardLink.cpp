@@ -26,6 +26,7 @@ std::uint16_t CControllerDlg::SendRelayCommand(std::int32_t axis, std::uint8_t i
     if (!command) {
         return kNoSuchAxis;
     }
+    NoteRelayCommand(axis, increaseOn, decreaseOn);
     ui::ControllerSocket& socket = axis == core::AxisAz
                                        ? static_cast<ui::ControllerSocket&>(m_sockAzControl)
                                        : m_sockElControl;
@@ -63,6 +64,7 @@ bool CControllerDlg::ReceiveAdcReply(ui::ControllerSocket& socket, core::AxisId 
         if (const auto count = device::ParseAdcReply(datagram->bytes)) {
             volts = device::CountToVolts(*count);
             NoteAdcReply(axis);
+            CheckProtectedReading(axis);
             taken = true;
         }
     }

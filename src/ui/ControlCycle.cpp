@@ -47,10 +47,21 @@ void CControllerDlg::RunControlStep() {
     const auto intervalMs = static_cast<std::int32_t>(m_nControlInterval * 1000u);
     for (const AxisMembers& axis : kAxes) {
         ui::UpdateAxisReadouts(*this, axis);
-        const std::int32_t driveTime = core::ComputeDriveTime(this->*axis.error, intervalMs);
+        // The error readout keeps its designed meaning; the drive works towards the target as
+        // the soft limits allow it, which without limits is the same.
+        const double driveError =
+            this->*axis.angle - ClampDriveTarget(axis.axis, this->*axis.target).target;
+        const std::int32_t driveTime = core::ComputeDriveTime(driveError, intervalMs);
         const bool fresh = CheckAxisFeedback(axis.axis);
         if (this->*axis.outputOn == 1 && fresh) {
-            const core::DriveOrder order = core::DecideDrive(this->*axis.error, driveTime);
+            core::DriveOrder order = core::DecideDrive(driveError, driveTime);
+            if (!MayDrive(axis.axis,
+                          order.increaseOn   ? 1
+                          : order.decreaseOn ? -1
+                                             : 0,
+                          this->*axis.angle)) {
+                order = {};
+            }
             SendRelayCommand(axis.axis, order.increaseOn ? 1 : 0, order.decreaseOn ? 1 : 0);
             if (order.pulseMs) {
                 m_timers.setTimer(axis.pulseTimer, *order.pulseMs);

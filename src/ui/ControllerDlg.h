@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QElapsedTimer>
 
+#include "core/AxisProtection.h"
 #include "core/ControllerState.h"
 #include "core/FeedbackGuard.h"
 #include "core/JournalText.h"
+#include "core/ProtectionSettings.h"
 #include "core/TrackingDrive.h"
 #include "platform/AllowList.h"
 #include "platform/SeenRegister.h"
@@ -156,6 +158,27 @@ private:
     void ClearFeedbackWatch();
     void RunTrackingStep();
 
+    // --- ui/DriveProtection.cpp: the motion guard and the soft limits, which both drive laws ask
+    // Once per run, with the rest of the configuration.
+    void ReadProtectionKeys();
+    void ResetProtection();
+    double ProtectionSeconds() const;
+    // Every relay command, as sent.
+    void NoteRelayCommand(std::int32_t axis, std::uint8_t increaseOn, std::uint8_t decreaseOn);
+    // Every accepted reading: a trip, or a limit reached, switches the relay off at once.
+    void CheckProtectedReading(zenko::core::AxisId axis);
+    // The one question both drive laws ask before they drive an axis standing at `angle`.
+    bool MayDrive(zenko::core::AxisId axis, int direction, double angle);
+    void NoteMotionTrip(zenko::core::AxisId axis, const zenko::core::ProtectionEvent& event);
+    // The selected target as it drives the axis, clamped into its limits.
+    zenko::core::TargetClamp ClampDriveTarget(zenko::core::AxisId axis, double target);
+    void ClearProtection();
+    // The title names what the guards hold; without a guard it is never changed.
+    void UpdateControllerTitle();
+
+    // --- ui/RunControl.cpp: the board's I/O directions, at Start and after the board's silence
+    void SendIoDirections();
+
     zenko::platform::ProfileFile& m_profile;
     zenko::platform::MessageSink& m_messages;
     zenko::ui::BuiltControls m_controls;
@@ -167,6 +190,11 @@ private:
     QElapsedTimer m_feedbackClock;
     // Azimuth, elevation.
     std::array<zenko::core::AxisFeedback, 2> m_feedback{};
+    // When the I/O directions last went out, on the feedback clock.
+    std::int64_t m_ioDirectionsSentMs = 0;
+    zenko::core::ProtectionSettings m_protectionSettings;
+    // Azimuth, elevation.
+    std::array<zenko::core::AxisProtection, 2> m_protection{};
     zenko::setvalue::PeerRegister m_setValuePeers;
     // SetValue_Allow as read, checked at each Start; the list in force from the last Start.
     QString m_strSetValueAllow;

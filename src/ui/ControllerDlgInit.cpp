@@ -99,7 +99,9 @@ bool CControllerDlg::OnInitDialog() {
     m_strInstanceName =
         config::CheckInstanceName(readText(key::InstanceName, QString())).value_or(QString());
 
-    ShowTitle(core::ControllerTitle(false, false));
+    ReadProtectionKeys();
+
+    ShowTitle(core::ControllerTitle());
     ShowState();
     if (m_comboPicnicIp->count() > 0) {
         m_comboPicnicIp->setCurrentIndex(0);

@@ -9,13 +9,23 @@ using namespace zenko;
 void CControllerDlg::StartFeedbackWatch() {
     m_feedbackClock.start();
     m_feedback = {};
+    m_ioDirectionsSentMs = 0;
 }
 
+// A board that restarted answers with its I/O directions forgotten; they go out again before
+// the next drive command.
 void CControllerDlg::NoteAdcReply(core::AxisId axis) {
     core::AxisFeedback& feedback = m_feedback[ui::AxisIndex(axis)];
     const std::int64_t now = m_feedbackClock.elapsed();
     feedback.replyGapMs = now - feedback.lastReplyMs;
     feedback.lastReplyMs = now;
+    if (core::IoDirectionsLost(now, feedback.replyGapMs, m_ioDirectionsSentMs,
+                               core::FeedbackLimitsFor(m_nFeedbackTimeout, m_nControlInterval))) {
+        SendIoDirections();
+        m_ioDirectionsSentMs = now;
+        qCInfo(platform::journalLink).noquote()
+            << core::IoDirectionsResentText(axis, feedback.replyGapMs);
+    }
 }
 
 bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
@@ -41,16 +51,11 @@ bool CControllerDlg::CheckAxisFeedback(core::AxisId axis) {
             << core::AxisAnsweringText(axis, feedback.replyGapMs);
         break;
     }
-    // Without the guard the window stays as it always was.
-    if (limits.switchesOff) {
-        ShowTitle(core::ControllerTitle(m_feedback[0].silent, m_feedback[1].silent));
-    }
+    UpdateControllerTitle();
     return step.drive;
 }
 
 void CControllerDlg::ClearFeedbackWatch() {
     m_feedback = {};
-    if (m_nFeedbackTimeout > 0) {
-        ShowTitle(core::ControllerTitle(false, false));
-    }
+    UpdateControllerTitle();
 }

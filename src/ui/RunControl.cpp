@@ -14,11 +14,6 @@ namespace {
 const QString kAnyAddress = QStringLiteral("0.0.0.0");
 constexpr int kReceiverBufferBytes = 4 * 1024 * 1024;
 
-// The six commands that set the board's I/O directions; the third bytes 4 to 7 of the last four
-// are the bit positions of the four relay bits.
-constexpr std::uint8_t kIoDirections[6][3] = {{1, 5, 0}, {1, 5, 1}, {2, 6, 4},
-                                              {2, 6, 5}, {2, 6, 6}, {2, 6, 7}};
-
 } // namespace
 
 std::array<CControllerDlg::BoardSocket, 5> CControllerDlg::BoardSockets() {
@@ -68,6 +63,10 @@ void CControllerDlg::OnStart() {
     }
     m_setValueAllow = allow.list;
     m_dwPicnicIp = check.picnicIp;
+    if (m_protectionSettings.refusal) {
+        RefuseStart(*m_protectionSettings.refusal);
+        return;
+    }
 
     m_dAzVolt = 0.0;
     m_dElVolt = 0.0;
@@ -95,14 +94,13 @@ void CControllerDlg::OnStart() {
     }
 
     m_addrPicnic = {m_dwPicnicIp, static_cast<std::uint16_t>(m_nPicnicPort)};
-    for (const auto& command : kIoDirections) {
-        SendIoDirectionCommand(command[0], command[1], command[2]);
-    }
+    SendIoDirections();
     SendAdcRequest(device::kAzAdcChannel, 0);
     SendAdcRequest(device::kElAdcChannel, 0);
     m_bAdcRequested = true;
     m_timers.setTimer(core::TIMER_CONTROL, core::ControlTimerPeriod(m_nControlInterval));
     StartFeedbackWatch();
+    ResetProtection();
     if (m_tracking.enabled) {
         StartTracking();
     }
@@ -113,6 +111,12 @@ void CControllerDlg::OnStart() {
     if (!m_setValueAllow.isEmpty()) {
         qCInfo(platform::journalSetValue).noquote()
             << core::SetValueAllowText(m_setValueAllow.text());
+    }
+}
+
+void CControllerDlg::SendIoDirections() {
+    for (const auto& command : device::kIoDirections) {
+        SendIoDirectionCommand(command[0], command[1], command[2]);
     }
 }
 
@@ -142,6 +146,7 @@ void CControllerDlg::StopLink(core::LinkStopCause cause, int signalNumber) {
     m_bRunning = false;
     EnableButtonsForLink(false);
     ClearFeedbackWatch();
+    ClearProtection();
     if (wasRunning) {
         qCInfo(platform::journalLink).noquote() << core::LinkStoppedText(cause, signalNumber);
     }

@@ -68,16 +68,28 @@ void CControllerDlg::RunTrackingStep() {
             tracking.switchedOff(now);
             continue;
         }
-        if (!m_tracking.replied[i]) {
+        const auto switchOff = [&] {
             tracking.switchedOff(now);
             SendRelayCommand(axis.axis, 0, 0);
             m_timers.killTimer(axis.pulseTimer);
+        };
+        if (!m_tracking.replied[i]) {
+            switchOff();
             continue;
         }
-        const core::AxisTarget target = core::TrackingTarget(
-            m_tracking.setValues[i], this->*axis.target, m_nSelector == core::SelectorRemote, now);
+        core::AxisTarget target = core::TrackingTarget(m_tracking.setValues[i], this->*axis.target,
+                                                       m_nSelector == core::SelectorRemote, now);
+        // A target held at a soft limit stands still there.
+        if (const core::TargetClamp clamp = ClampDriveTarget(axis.axis, target.angle);
+            clamp.limit) {
+            target = {clamp.target, 0.0};
+        }
         const core::TrackingOrder order =
             tracking.step({now, this->*axis.angle}, target.angle, target.rate, stepSeconds);
+        if (!MayDrive(axis.axis, order.direction, this->*axis.angle)) {
+            switchOff();
+            continue;
+        }
         SendRelayCommand(axis.axis, order.direction > 0 ? 1 : 0, order.direction < 0 ? 1 : 0);
         if (!order.offAfterSeconds) {
             m_timers.killTimer(axis.pulseTimer);

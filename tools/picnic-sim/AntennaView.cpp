@@ -103,6 +103,34 @@ QString AnswerButtonText(Axis axis, bool answer) {
            (answer ? QStringLiteral("応答") : QStringLiteral("無応答"));
 }
 
+// The faults as AxisFaults holds them, with their captions; a filled circle marks one that is
+// on.
+struct FaultKind {
+    bool AxisFaults::*on;
+    QString caption;
+    QString toolTip;
+};
+
+const std::array<FaultKind, AntennaView::kFaultKinds>& FaultKinds() {
+    static const std::array<FaultKind, AntennaView::kFaultKinds> kinds{{
+        {&AxisFaults::jammed, QStringLiteral("固着"),
+         QStringLiteral("On: the axis stands still whatever its relays do")},
+        {&AxisFaults::relaysSwapped, QStringLiteral("逆配線"),
+         QStringLiteral("On: each relay turns the axis the other way")},
+        {&AxisFaults::readingFrozen, QStringLiteral("読値固定"),
+         QStringLiteral("On: the ADC reads the same count while the axis turns on")},
+    }};
+    return kinds;
+}
+
+QString FaultButtonText(const FaultKind& kind, bool on) {
+    return (on ? QStringLiteral("●") : QStringLiteral("○")) + kind.caption;
+}
+
+QString RestartButtonText(bool restarting) {
+    return restarting ? QStringLiteral("ボード再起動中…") : QStringLiteral("ボード再起動");
+}
+
 QRectF CentredText(QPointF centre, const QFontMetricsF& metrics, const QString& text) {
     const QSizeF size(metrics.horizontalAdvance(text) + 2.0, metrics.height());
     return QRectF(centre - QPointF(size.width() / 2.0, size.height() / 2.0), size);
@@ -150,14 +178,57 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
     }
     connect(&simulator, &PicnicSimulator::answerAdcChanged, this,
             [this](Axis axis, bool answer) { answerButton(axis)->setChecked(answer); });
+    for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
+        for (std::size_t fault = 0; fault < kFaultKinds; ++fault) {
+            const FaultKind& kind = FaultKinds()[fault];
+            const bool on = simulator.faults(axis).*kind.on;
+            auto* button = new QPushButton(FaultButtonText(kind, on), this);
+            button->setCheckable(true);
+            button->setChecked(on);
+            button->setToolTip(kind.toolTip);
+            connect(button, &QPushButton::toggled, this, [this, axis, &kind](bool checked) {
+                AxisFaults faults = m_simulator.faults(axis);
+                faults.*kind.on = checked;
+                m_simulator.setFaults(axis, faults);
+            });
+            m_faultButtons[AxisIndex(axis)][fault] = button;
+        }
+    }
+    connect(&simulator, &PicnicSimulator::faultsChanged, this,
+            [this](Axis axis, const AxisFaults& /*before*/, const AxisFaults& faults) {
+                for (std::size_t fault = 0; fault < kFaultKinds; ++fault) {
+                    const FaultKind& kind = FaultKinds()[fault];
+                    QPushButton* button = faultButton(axis, fault);
+                    button->setChecked(faults.*kind.on);
+                    button->setText(FaultButtonText(kind, faults.*kind.on));
+                }
+            });
+    m_restartButton = new QPushButton(RestartButtonText(simulator.restarting()), this);
+    m_restartButton->setToolTip(
+        QStringLiteral("The board drops its relays, stays silent for %1 s and then answers with "
+                       "its I/O directions forgotten")
+            .arg(kRestartSeconds));
+    connect(m_restartButton, &QPushButton::clicked, this,
+            [this] { m_simulator.restart(kRestartSeconds); });
+    connect(&simulator, &PicnicSimulator::restartingChanged, this, [this](bool restarting) {
+        m_restartButton->setText(RestartButtonText(restarting));
+        m_restartButton->setEnabled(!restarting);
+    });
 }
 
 QPushButton* AntennaView::answerButton(Axis axis) const {
     return m_answerButtons[AxisIndex(axis)];
 }
 
+QPushButton* AntennaView::faultButton(Axis axis, std::size_t fault) const {
+    return m_faultButtons[AxisIndex(axis)][fault];
+}
+
+// Three rows: one per axis, and the restart.
 int AntennaView::buttonStripHeight() const {
-    return m_answerButtons[0]->sizeHint().height() + static_cast<int>(kViewMargin);
+    constexpr int kRows = 3;
+    return kRows * (m_answerButtons[0]->sizeHint().height() + static_cast<int>(kViewMargin) / 2) +
+           static_cast<int>(kViewMargin) / 2;
 }
 
 QString AntennaView::angleText(Axis axis) const {
@@ -181,21 +252,36 @@ AntennaLayout AntennaView::currentLayout() const {
 }
 
 QSize AntennaView::sizeHint() const {
-    return {360, 300 + buttonStripHeight()};
+    return {440, 300 + buttonStripHeight()};
 }
 
 QSize AntennaView::minimumSizeHint() const {
-    return {280, 230 + buttonStripHeight()};
+    return {380, 230 + buttonStripHeight()};
 }
 
+// A row per axis: its ADC answers, given more room for the axis's name, then its faults.
 void AntennaView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int margin = static_cast<int>(kViewMargin);
+    const int gap = margin / 2;
     const int buttonHeight = m_answerButtons[0]->sizeHint().height();
-    const int buttonWidth = std::max(0, (width() - 3 * margin) / 2);
-    const int top = height() - margin - buttonHeight;
-    m_answerButtons[0]->setGeometry(margin, top, buttonWidth, buttonHeight);
-    m_answerButtons[1]->setGeometry(2 * margin + buttonWidth, top, buttonWidth, buttonHeight);
+    const int rowWidth = std::max(0, width() - 2 * margin);
+    const int faultWidth = std::max(0, (rowWidth - static_cast<int>(kFaultKinds) * gap) * 2 /
+                                           (2 * static_cast<int>(kFaultKinds) + 3));
+    const int answerWidth =
+        std::max(0, rowWidth - static_cast<int>(kFaultKinds) * (faultWidth + gap));
+    const int restartTop = height() - margin - buttonHeight;
+    for (std::size_t row = 0; row < m_answerButtons.size(); ++row) {
+        const int top =
+            restartTop - static_cast<int>(m_answerButtons.size() - row) * (buttonHeight + gap);
+        m_answerButtons[row]->setGeometry(margin, top, answerWidth, buttonHeight);
+        for (std::size_t fault = 0; fault < kFaultKinds; ++fault) {
+            m_faultButtons[row][fault]->setGeometry(
+                margin + answerWidth + gap + static_cast<int>(fault) * (faultWidth + gap), top,
+                faultWidth, buttonHeight);
+        }
+    }
+    m_restartButton->setGeometry(margin, restartTop, rowWidth, buttonHeight);
 }
 
 void AntennaView::refresh() {

@@ -52,8 +52,9 @@ std::array<RelayLamp, 4> RelayLamps();
 // A window that shows where the simulated antenna points: a compass for the azimuth, a
 // quarter circle for the elevation, the four drive relays as lamps and the numbers beneath.
 // It polls the simulator on its own timer; nothing in the simulator knows the view exists.
-// Two buttons beneath switch each axis's ADC answers off and on, so that an operator can show
-// what the controller does when one potentiometer input fails.
+// Buttons beneath switch each axis's ADC answers off and on and its faults (a jam, swapped
+// relays, a frozen reading), and restart the board, so that an operator can show what the
+// controller does when a potentiometer input fails or the rotator does not move as driven.
 class AntennaView : public QWidget {
     Q_OBJECT
 public:
@@ -71,6 +72,13 @@ public:
     AntennaLayout currentLayout() const;
     // Checked while the axis answers.
     QPushButton* answerButton(Axis axis) const;
+    // Checked while the fault is on; in the order of AxisFaults: jam, swapped relays, frozen
+    // reading.
+    static constexpr std::size_t kFaultKinds = 3;
+    QPushButton* faultButton(Axis axis, std::size_t fault) const;
+    // Restarts the board for kRestartSeconds; disabled while it restarts.
+    static constexpr double kRestartSeconds = 8.0;
+    QPushButton* restartButton() const { return m_restartButton; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -96,6 +104,8 @@ private:
     QTimer m_timer;
     // Azimuth, elevation.
     std::array<QPushButton*, 2> m_answerButtons{};
+    std::array<std::array<QPushButton*, kFaultKinds>, 2> m_faultButtons{};
+    QPushButton* m_restartButton = nullptr;
 };
 
 } // namespace zenko::picnic

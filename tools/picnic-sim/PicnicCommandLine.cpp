@@ -8,6 +8,7 @@
 
 #include "common/CommandLineNumbers.h"
 #include "common/Ipv4Text.h"
+#include "picnic-sim/FaultCommand.h"
 
 namespace zenko::picnic {
 
@@ -88,6 +89,24 @@ QString SetBothAxes(const QString& value, RotatorParameters& model, double AxisP
     return refusal;
 }
 
+QString SetFault(const QString& value, RotatorParameters& model, FaultKind kind) {
+    const auto axis = ParseAxisName(value);
+    if (!axis) {
+        return QStringLiteral("expects az or el");
+    }
+    model.axis(*axis).faults.*FaultField(kind) = true;
+    return {};
+}
+
+QString SetRestart(const QString& value, PicnicSettings& settings) {
+    const auto times = ParsePair(value);
+    if (!times || times->first < 0.0 || times->second < 0.0) {
+        return QStringLiteral("expects AFTER:FOR, seconds of at least 0");
+    }
+    settings.restart = PicnicSettings::Restart{times->first, times->second};
+    return {};
+}
+
 struct ValueOption {
     const char* name;
     ValueHandler handler;
@@ -158,6 +177,19 @@ std::vector<ValueOption> ValueOptions() {
          [](const QString& value, PicnicSettings& settings) {
              return SetBothAxes(value, settings.simulator.model, &AxisParameters::noiseDegrees);
          }},
+        {"--jam",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetFault(value, settings.simulator.model, FaultKind::Jam);
+         }},
+        {"--swap-relays",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetFault(value, settings.simulator.model, FaultKind::Swap);
+         }},
+        {"--freeze-reading",
+         [](const QString& value, PicnicSettings& settings) {
+             return SetFault(value, settings.simulator.model, FaultKind::Freeze);
+         }},
+        {"--restart", SetRestart},
         {"--seed",
          [](const QString& value, PicnicSettings& settings) {
              const auto seed =
@@ -213,6 +245,10 @@ CommandLineOutcome ParseCommandLine(const QStringList& arguments) {
         }
         if (argument == QLatin1String("--view")) {
             outcome.settings.view = true;
+            continue;
+        }
+        if (argument == QLatin1String("--commands")) {
+            outcome.settings.commands = true;
             continue;
         }
         if (argument == QLatin1String("--allow-non-loopback")) {
@@ -301,6 +337,18 @@ QString HelpText() {
         "  --noise DEG              potentiometer noise on every ADC reading, Gaussian, rms\n"
         "                           degrees; the antenna's angle itself stays exact (default 0)\n"
         "  --seed N                 seed of the noise, so that a run repeats (default 1)\n"
+        "  --jam AXIS               the axis (az or el) stands still whatever its relays do,\n"
+        "                           as a seized bearing would; repeat for the other axis\n"
+        "  --swap-relays AXIS       each relay of the axis turns it the way the other should,\n"
+        "                           as relays or a potentiometer wired the wrong way round\n"
+        "  --freeze-reading AXIS    the axis's ADC reads the count it has at start, exactly,\n"
+        "                           while the axis turns, as a broken wiper would\n"
+        "  --restart AFTER:FOR      AFTER seconds after start the board restarts: its relays\n"
+        "                           drop, it ignores every datagram for FOR seconds, then it\n"
+        "                           answers with its I/O directions forgotten, so that a relay\n"
+        "                           does nothing until the controller sends its I/O-direction\n"
+        "                           command (02 06 0N for bit N) again\n"
+        "  --commands               read commands from standard input, one per line (below)\n"
         "  --history N              keep the latest N datagrams in memory (default 20000);\n"
         "                           older ones are only counted\n"
         "  --quiet                  do not print the datagrams\n"
@@ -308,8 +356,11 @@ QString HelpText() {
         "                           (default 0: never)\n"
         "  --view                   show a window with the antenna's azimuth and elevation\n"
         "                           dials and the four relays as lamps (needs a display);\n"
-        "                           closing it ends the simulator; its two buttons make\n"
-        "                           an axis stop answering ADC requests and answer again\n"
+        "                           closing it ends the simulator; its buttons make an\n"
+        "                           axis stop answering ADC requests and answer again, switch\n"
+        "                           each axis's faults (固着 jam, 逆配線 swapped relays,\n"
+        "                           読値固定 frozen reading) on and off, and restart the board\n"
+        "                           for 8 seconds (ボード再起動)\n"
         "  -h, --help               show this text\n"
         "  --version                show the version\n"
         "\n"
@@ -325,6 +376,17 @@ QString HelpText() {
         "\n"
         "Signals: SIGUSR1 switches the azimuth's ADC answers off or back on, SIGUSR2 the\n"
         "elevation's; each switch prints a line (\"picnic-sim: azimuth ADC silent\").\n"
+        "\n"
+        "Commands (with --commands, one per line on standard input; blank lines and lines\n"
+        "from # are skipped, a wrong line is reported on standard error):\n"
+        "  jam AXIS on|off          the axis stands where it is now, or turns again\n"
+        "  swap AXIS on|off         the axis's relays swapped, or as wired\n"
+        "  freeze AXIS on|off       the axis's reading frozen at its present count, or following\n"
+        "  restart SECONDS          the board restarts now, silent for SECONDS (0 to 3600)\n"
+        "AXIS is az or el. Each change prints a line (\"picnic-sim: azimuth jammed\",\n"
+        "\"picnic-sim: board restarting, silent for 8.0 s, I/O directions forgotten\"). For\n"
+        "example:\n"
+        "  mkfifo faults; picnic-sim --commands <> faults &  echo 'jam az on' > faults\n"
         "\n"
         "Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the --view window is\n"
         "closed; 1 when the port cannot be bound; 2 for a wrong command line.\n");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,14 @@ struct PicnicSettings {
     int statusIntervalMs = 0;
     // Show the antenna in a window; without it the simulator needs no display.
     bool view = false;
+    // Read fault commands from the standard input.
+    bool commands = false;
+    // A board restart at a time after start, silent for a while.
+    struct Restart {
+        double afterSeconds = 0.0;
+        double silentSeconds = 0.0;
+    };
+    std::optional<Restart> restart;
 };
 
 using CommandLineOutcome = tools::CommandLineOutcome<PicnicSettings>;

@@ -58,6 +58,16 @@ CommandKind ClassifyDatagram(const QByteArray& bytes) {
     return CommandKind::Unknown;
 }
 
+std::optional<int> ParseOutputDirection(const QByteArray& bytes) {
+    constexpr int kLowestRelayBit = 4;
+    constexpr int kHighestRelayBit = 7;
+    if (bytes.size() != kIoDirectionSize || bytes[0] != 0x02 || bytes[1] != 0x06 ||
+        bytes[2] < kLowestRelayBit || bytes[2] > kHighestRelayBit) {
+        return std::nullopt;
+    }
+    return static_cast<int>(bytes[2]);
+}
+
 QString CommandKindName(CommandKind kind) {
     switch (kind) {
     case CommandKind::IoDirection:

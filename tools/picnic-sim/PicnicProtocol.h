@@ -18,6 +18,10 @@ enum class CommandKind { IoDirection, Relay, AdcRequest, Unknown };
 CommandKind ClassifyDatagram(const QByteArray& bytes);
 QString CommandKindName(CommandKind kind);
 
+// The I/O-direction command 02 06 0N makes bit N (4 to 7, the relay bits) of the relay port an
+// output; nothing for every other datagram.
+std::optional<int> ParseOutputDirection(const QByteArray& bytes);
+
 struct RelayCommand {
     std::uint8_t mask = 0;
     std::uint8_t value = 0;

@@ -33,6 +33,9 @@ QString DescribeAdcRequest(const ReceivedCommand& command) {
                QLatin1String(": unknown channel, not answered");
     }
     const QString prefix = QLatin1String("adc ") + QLatin1String(AxisName(*axis)) + ": ";
+    if (command.ignored == CommandIgnored::Restarting) {
+        return prefix + QLatin1String("not answered (restarting)");
+    }
     if (!command.answer) {
         return prefix + QLatin1String("not answered (silent)");
     }
@@ -62,11 +65,17 @@ QString FormatSinceStart(std::int64_t elapsedNs) {
 }
 
 QString DescribeCommand(const ReceivedCommand& command) {
+    const QString ignored = command.ignored == CommandIgnored::Restarting
+                                ? QStringLiteral(", ignored (restarting)")
+                                : QString();
     switch (command.kind) {
     case CommandKind::IoDirection:
-        return QStringLiteral("io direction");
+        return QStringLiteral("io direction") + ignored;
     case CommandKind::Relay:
-        return DescribeRelayCommand(ParseRelayCommand(command.bytes).value_or(RelayCommand{}));
+        return DescribeRelayCommand(ParseRelayCommand(command.bytes).value_or(RelayCommand{})) +
+               (command.ignored == CommandIgnored::IoDirectionsUnset
+                    ? QStringLiteral(", no effect where the I/O direction is not set")
+                    : ignored);
     case CommandKind::AdcRequest:
         return DescribeAdcRequest(command);
     case CommandKind::Unknown:

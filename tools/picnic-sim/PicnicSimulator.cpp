@@ -1,8 +1,11 @@
 #include "picnic-sim/PicnicSimulator.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include <QNetworkDatagram>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include "common/Ipv4Text.h"
@@ -17,10 +20,13 @@ constexpr qint64 kReceiveLimit = 65535;
 } // namespace
 
 PicnicSimulator::PicnicSimulator(const SimulatorOptions& options, QObject* parent)
-    : QObject(parent), m_options(options), m_answerAdc{options.answerAdc, options.answerAdc},
-      m_startNs(NowNs()), m_model(options.model, std::chrono::nanoseconds(m_startNs)),
-      m_socket(new QUdpSocket(this)) {
+    : QObject(parent), m_options(options), m_startNs(NowNs()),
+      m_board(options.model, std::chrono::nanoseconds(m_startNs), options.answerAdc),
+      m_socket(new QUdpSocket(this)), m_restartTimer(new QTimer(this)) {
     connect(m_socket, &QUdpSocket::readyRead, this, &PicnicSimulator::readPending);
+    m_restartTimer->setSingleShot(true);
+    m_restartTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_restartTimer, &QTimer::timeout, this, [this] { emit restartingChanged(false); });
 }
 
 PicnicSimulator::~PicnicSimulator() = default;
@@ -92,7 +98,7 @@ std::uint64_t PicnicSimulator::receivedCount() const {
 }
 
 bool PicnicSimulator::answerAdc() const {
-    return m_answerAdc[0] && m_answerAdc[1];
+    return m_board.answerAdc(Axis::Azimuth) && m_board.answerAdc(Axis::Elevation);
 }
 
 void PicnicSimulator::setAnswerAdc(bool answer) {
@@ -101,25 +107,47 @@ void PicnicSimulator::setAnswerAdc(bool answer) {
 }
 
 bool PicnicSimulator::answerAdc(Axis axis) const {
-    return m_answerAdc[AxisIndex(axis)];
+    return m_board.answerAdc(axis);
 }
 
 void PicnicSimulator::setAnswerAdc(Axis axis, bool answer) {
-    bool& answers = m_answerAdc[AxisIndex(axis)];
-    if (answers != answer) {
-        answers = answer;
+    if (m_board.answerAdc(axis) != answer) {
+        m_board.setAnswerAdc(axis, answer);
         emit answerAdcChanged(axis, answer);
     }
 }
 
 const RotatorModel& PicnicSimulator::modelNow() {
-    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
-    return m_model;
+    m_board.model().advanceTo(std::chrono::nanoseconds(NowNs()));
+    return m_board.model();
 }
 
 void PicnicSimulator::setAngle(Axis axis, double degrees) {
-    m_model.advanceTo(std::chrono::nanoseconds(NowNs()));
-    m_model.setAngle(axis, degrees);
+    m_board.model().advanceTo(std::chrono::nanoseconds(NowNs()));
+    m_board.model().setAngle(axis, degrees);
+}
+
+void PicnicSimulator::setFaults(Axis axis, const AxisFaults& faults) {
+    RotatorModel& model = m_board.model();
+    model.advanceTo(std::chrono::nanoseconds(NowNs()));
+    const AxisFaults before = model.faults(axis);
+    if (faults != before) {
+        model.setFaults(axis, faults);
+        emit faultsChanged(axis, before, faults);
+    }
+}
+
+void PicnicSimulator::restart(double seconds) {
+    const std::int64_t now = NowNs();
+    m_restartSeconds = std::max(0.0, seconds);
+    m_board.restart(std::chrono::nanoseconds(now), m_restartSeconds);
+    m_restartTimer->start(
+        static_cast<int>(std::ceil(static_cast<double>(m_board.restartEnd().count() - now) / 1e6)));
+    emit restartingChanged(true);
+}
+
+bool PicnicSimulator::restarting() const {
+    return m_board.restarting(std::chrono::nanoseconds(NowNs()));
 }
 
 void PicnicSimulator::readPending() {
@@ -152,21 +180,15 @@ void PicnicSimulator::readPending() {
 }
 
 void PicnicSimulator::handle(ReceivedCommand& command) {
-    m_model.advanceTo(std::chrono::nanoseconds(command.monotonicNs));
-    if (const auto relay = ParseRelayCommand(command.bytes)) {
-        m_model.applyRelayCommand(relay->mask, relay->value);
-    } else if (const auto channel = ParseAdcRequest(command.bytes)) {
-        const auto axis = ChannelAxis(*channel);
-        if (axis && answerAdc(*axis)) {
-            const int count = m_model.readCount(*axis);
-            command.answer = AdcAnswer{*axis, count, count * kAdcFullScaleVolts / kAdcSteps};
-            QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
-            sender->writeDatagram(BuildAdcReply(*channel, static_cast<std::int16_t>(count)),
-                                  command.sourceAddress, command.sourcePort);
-        }
+    const BoardResponse response =
+        m_board.handle(command.bytes, std::chrono::nanoseconds(command.monotonicNs));
+    command.answer = response.answer;
+    command.ignored = response.ignored;
+    command.after = response.after;
+    if (!response.reply.isEmpty()) {
+        QUdpSocket* sender = m_replySocket != nullptr ? m_replySocket : m_socket;
+        sender->writeDatagram(response.reply, command.sourceAddress, command.sourcePort);
     }
-    command.after = {m_model.angle(Axis::Azimuth), m_model.angle(Axis::Elevation),
-                     m_model.relayByte()};
 }
 
 } // namespace zenko::picnic

@@ -12,7 +12,9 @@
 
 #include "picnic-sim/PicnicProtocol.h"
 #include "picnic-sim/RotatorModel.h"
+#include "picnic-sim/SimulatedBoard.h"
 
+class QTimer;
 class QUdpSocket;
 
 namespace zenko::picnic {
@@ -35,20 +37,6 @@ struct SimulatorOptions {
     static constexpr int kDefaultHistoryLimit = 20000;
 };
 
-// The state of the antenna right after a command was handled.
-struct ModelSnapshot {
-    double azimuth = 0.0;
-    double elevation = 0.0;
-    std::uint8_t relays = 0;
-};
-
-// What an ADC request was answered with.
-struct AdcAnswer {
-    Axis axis = Axis::Azimuth;
-    int count = 0;
-    double volts = 0.0;
-};
-
 struct ReceivedCommand {
     // steady_clock reading at arrival, in nanoseconds.
     std::int64_t monotonicNs = 0;
@@ -58,6 +46,7 @@ struct ReceivedCommand {
     CommandKind kind = CommandKind::Unknown;
     // For an ADC request that was answered; empty when silent or for an unknown channel.
     std::optional<AdcAnswer> answer;
+    CommandIgnored ignored = CommandIgnored::No;
     ModelSnapshot after;
 };
 
@@ -100,6 +89,16 @@ public:
     // The model advanced to now.
     const RotatorModel& modelNow();
     void setAngle(Axis axis, double degrees);
+
+    // The faults of the rotator model, from now on.
+    const AxisFaults& faults(Axis axis) const { return m_board.model().faults(axis); }
+    void setFaults(Axis axis, const AxisFaults& faults);
+    // Now, as SimulatedBoard::restart tells.
+    void restart(double seconds);
+    bool restarting() const;
+    // How long the latest restart keeps the board silent.
+    double restartSeconds() const { return m_restartSeconds; }
+    std::uint8_t outputBits() const { return m_board.outputBits(); }
     // steady_clock reading when the simulator was made, in nanoseconds.
     std::int64_t startNs() const { return m_startNs; }
 
@@ -110,22 +109,26 @@ signals:
     void commandReceived(const zenko::picnic::ReceivedCommand& command);
     // Only on a change.
     void answerAdcChanged(zenko::picnic::Axis axis, bool answer);
+    void faultsChanged(zenko::picnic::Axis axis, const zenko::picnic::AxisFaults& before,
+                       const zenko::picnic::AxisFaults& after);
+    // When a restart begins and when the board answers again.
+    void restartingChanged(bool restarting);
 
 private:
     void readPending();
     void handle(ReceivedCommand& command);
 
     SimulatorOptions m_options;
-    // Azimuth, elevation.
-    std::array<bool, 2> m_answerAdc;
     std::int64_t m_startNs;
-    RotatorModel m_model;
+    SimulatedBoard m_board;
     QUdpSocket* m_socket;
     QUdpSocket* m_replySocket = nullptr;
     QString m_error;
     QList<ReceivedCommand> m_commands;
     // By CommandKind.
     std::array<std::uint64_t, 4> m_received{};
+    double m_restartSeconds = 0.0;
+    QTimer* m_restartTimer;
 };
 
 } // namespace zenko::picnic

@@ -85,6 +85,7 @@ RotatorModel::RotatorModel(const RotatorParameters& parameters, std::chrono::nan
         std::tie(axisState.lowerStop, axisState.upperStop) =
             EffectiveStops(m_parameters.axis(axis));
         setAngle(axis, m_parameters.axis(axis).startAngle);
+        setFaults(axis, m_parameters.axis(axis).faults);
     }
 }
 
@@ -105,6 +106,10 @@ void RotatorModel::advanceTo(std::chrono::nanoseconds now) {
 void RotatorModel::advanceAxis(Axis axis, double seconds) {
     const AxisParameters& parameters = m_parameters.axis(axis);
     AxisState& axisState = state(axis);
+    if (axisState.faults.jammed) {
+        axisState.velocity = 0.0;
+        return;
+    }
     const double target = direction(axis) * parameters.speed;
     double remaining = seconds;
     for (int segment = 0; segment < kMaximumSegments && remaining > 0.0; ++segment) {
@@ -163,7 +168,8 @@ void RotatorModel::applyRelayCommand(std::uint8_t mask, std::uint8_t value) {
 int RotatorModel::direction(Axis axis) const {
     const bool increase = (m_relays & IncreaseBit(axis)) != 0;
     const bool decrease = (m_relays & DecreaseBit(axis)) != 0;
-    return (increase ? 1 : 0) - (decrease ? 1 : 0);
+    const int direction = (increase ? 1 : 0) - (decrease ? 1 : 0);
+    return state(axis).faults.relaysSwapped ? -direction : direction;
 }
 
 double RotatorModel::velocity(Axis axis) const {
@@ -189,11 +195,26 @@ int RotatorModel::count(Axis axis) const {
 
 int RotatorModel::readCount(Axis axis) {
     const AxisParameters& parameters = m_parameters.axis(axis);
+    if (state(axis).faults.readingFrozen) {
+        return state(axis).frozenCount;
+    }
     if (parameters.noiseDegrees <= 0.0) {
         return count(axis);
     }
     const double noise = m_noise(m_noiseSource) * parameters.noiseDegrees;
     return VoltsToCount(parameters.line.voltsAt(state(axis).angle + noise));
+}
+
+const AxisFaults& RotatorModel::faults(Axis axis) const {
+    return state(axis).faults;
+}
+
+void RotatorModel::setFaults(Axis axis, const AxisFaults& faults) {
+    AxisState& axisState = state(axis);
+    if (faults.readingFrozen && !axisState.faults.readingFrozen) {
+        axisState.frozenCount = count(axis);
+    }
+    axisState.faults = faults;
 }
 
 double RotatorModel::lowerStop(Axis axis) const {

@@ -53,6 +53,19 @@ struct PotentiometerLine {
     double angleAt(double volts) const;
 };
 
+// What can go wrong with an axis, for trying what the controller does about it.
+struct AxisFaults {
+    // The axis stands where it is whatever its relays do (a seized bearing, ice).
+    bool jammed = false;
+    // Each relay turns the axis the way the other should (relays or potentiometer wired the
+    // wrong way round).
+    bool relaysSwapped = false;
+    // The ADC reads the count the potentiometer gave when it froze, exactly, while the axis goes
+    // on turning (a broken wiper).
+    bool readingFrozen = false;
+    friend bool operator==(const AxisFaults&, const AxisFaults&) = default;
+};
+
 struct AxisParameters {
     double startAngle = 0.0;
     // Degrees per second while one relay of the axis is on; 0 makes a stuck axis.
@@ -70,6 +83,8 @@ struct AxisParameters {
     // Gaussian noise on each ADC reading, rms degrees at the potentiometer; the angle itself
     // stays exact.
     double noiseDegrees = 0.0;
+    // Faults at start; each can be set and cleared while running.
+    AxisFaults faults = {};
 };
 
 // The defaults match the controller's default calibration: azimuth 0..180 deg over 0..4.5 V,
@@ -102,7 +117,8 @@ public:
     void setRelayByte(std::uint8_t relays) { m_relays = relays; }
     std::uint8_t relayByte() const { return m_relays; }
 
-    // +1 increasing, -1 decreasing, 0 standing (no relay, or both, which cancel).
+    // +1 increasing, -1 decreasing, 0 standing (no relay, or both, which cancel): the way the
+    // relays turn the axis, the other way round when they are swapped.
     int direction(Axis axis) const;
     // Degrees per second, signed: what the axis turns at now, which lags the relays while it
     // runs up or coasts.
@@ -117,6 +133,11 @@ public:
     // time. Without noise it is count().
     int readCount(Axis axis);
 
+    const AxisFaults& faults(Axis axis) const;
+    // A reading frozen now keeps the count the axis has now; a jam takes effect from the time
+    // the model was last advanced to.
+    void setFaults(Axis axis, const AxisFaults& faults);
+
     // The effective stops (infinite where the axis is free).
     double lowerStop(Axis axis) const;
     double upperStop(Axis axis) const;
@@ -129,6 +150,8 @@ private:
         double velocity = 0.0;
         double lowerStop = 0.0;
         double upperStop = 0.0;
+        AxisFaults faults;
+        int frozenCount = 0;
     };
     const AxisState& state(Axis axis) const;
     AxisState& state(Axis axis);

@@ -9,6 +9,8 @@
 
 #include "common/ToolOutput.h"
 #include "picnic-sim/AntennaView.h"
+#include "picnic-sim/CommandInput.h"
+#include "picnic-sim/FaultCommand.h"
 #include "picnic-sim/PicnicCommandLine.h"
 #include "picnic-sim/PicnicReport.h"
 #include "picnic-sim/PicnicSimulator.h"
@@ -70,6 +72,38 @@ int main(int argc, char* argv[]) {
                                   QLatin1String(axis == Axis::Azimuth ? "azimuth" : "elevation") +
                                   QLatin1String(answer ? " ADC answering" : " ADC silent"));
         });
+    QObject::connect(&simulator, &PicnicSimulator::faultsChanged, &simulator,
+                     [](Axis axis, const AxisFaults& before, const AxisFaults& after) {
+                         PrintLine(stdout, FaultChangeText(axis, before, after));
+                     });
+    QObject::connect(
+        &simulator, &PicnicSimulator::restartingChanged, &simulator, [&simulator](bool restarting) {
+            PrintLine(stdout,
+                      restarting
+                          ? QLatin1String("picnic-sim: board restarting, silent for ") +
+                                zenko::platform::FormatFixed(simulator.restartSeconds(), 0, 1) +
+                                QLatin1String(" s, I/O directions forgotten")
+                          : QStringLiteral("picnic-sim: board answering again, "
+                                           "I/O directions not set"));
+        });
+    std::unique_ptr<CommandInput> commands;
+    if (settings.commands) {
+        commands = std::make_unique<CommandInput>();
+        QObject::connect(commands.get(), &CommandInput::line, &simulator,
+                         [&simulator](const QString& line) {
+                             const FaultCommandOutcome outcome = ParseFaultCommand(line);
+                             if (outcome.command) {
+                                 ApplyFaultCommand(simulator, *outcome.command);
+                             } else if (!outcome.refusal.isEmpty()) {
+                                 PrintLine(stderr, QLatin1String("picnic-sim: ") + outcome.refusal);
+                             }
+                         });
+    }
+    if (settings.restart) {
+        QTimer::singleShot(
+            static_cast<int>(settings.restart->afterSeconds * 1000), Qt::PreciseTimer, &simulator,
+            [&simulator, silent = settings.restart->silentSeconds] { simulator.restart(silent); });
+    }
     // So that an operator can silence one axis of a running simulator from a shell.
     zenko::platform::SignalPipe toggleSignals({SIGUSR1, SIGUSR2}, "SIGUSR1 and SIGUSR2");
     QObject::connect(&toggleSignals, &zenko::platform::SignalPipe::received, &simulator,

@@ -62,16 +62,56 @@
         <translation>Antenna Controller</translation>
     </message>
     <message>
-        <source> - 方位角・仰角 応答なし</source>
-        <translation> - azimuth and elevation not responding</translation>
+        <source>方位角 応答なし</source>
+        <translation>azimuth not responding</translation>
     </message>
     <message>
-        <source> - 方位角 応答なし</source>
-        <translation> - azimuth not responding</translation>
+        <source>仰角 応答なし</source>
+        <translation>elevation not responding</translation>
     </message>
     <message>
-        <source> - 仰角 応答なし</source>
-        <translation> - elevation not responding</translation>
+        <source>方位角・仰角 応答なし</source>
+        <translation>azimuth and elevation not responding</translation>
+    </message>
+    <message>
+        <source>方位角 逆回転</source>
+        <translation>azimuth reversed</translation>
+    </message>
+    <message>
+        <source>仰角 逆回転</source>
+        <translation>elevation reversed</translation>
+    </message>
+    <message>
+        <source>方位角・仰角 逆回転</source>
+        <translation>azimuth and elevation reversed</translation>
+    </message>
+    <message>
+        <source>方位角 動きなし</source>
+        <translation>azimuth stalled</translation>
+    </message>
+    <message>
+        <source>仰角 動きなし</source>
+        <translation>elevation stalled</translation>
+    </message>
+    <message>
+        <source>方位角・仰角 動きなし</source>
+        <translation>azimuth and elevation stalled</translation>
+    </message>
+    <message>
+        <source>方位角 目標制限中</source>
+        <translation>azimuth target at limit</translation>
+    </message>
+    <message>
+        <source>仰角 目標制限中</source>
+        <translation>elevation target at limit</translation>
+    </message>
+    <message>
+        <source>方位角・仰角 目標制限中</source>
+        <translation>azimuth and elevation targets at limit</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+namespace zenko::picnic {
+
+// The lines of the standard input, each delivered in the event loop as it is completed. Reading
+// stops at the end of the input (or a failed read), after its last line.
+class CommandInput : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandInput(QObject* parent = nullptr);
+    ~CommandInput() override;
+    CommandInput(const CommandInput&) = delete;
+    CommandInput& operator=(const CommandInput&) = delete;
+
+    bool isReading() const { return m_notifier != nullptr; }
+
+signals:
+    void line(const QString& text);
+
+private:
+    void readAvailable();
+    void stop();
+
+    QSocketNotifier* m_notifier = nullptr;
+    QByteArray m_pending;
+};
+
+} // namespace zenko::picnic
