@@ -105,14 +105,14 @@ QString AnswerButtonText(Axis axis, bool answer) {
 
 // The faults as AxisFaults holds them, with their captions; a filled circle marks one that is
 // on.
-struct FaultKind {
+struct FaultButton {
     bool AxisFaults::*on;
     QString caption;
     QString toolTip;
 };
 
-const std::array<FaultKind, AntennaView::kFaultKinds>& FaultKinds() {
-    static const std::array<FaultKind, AntennaView::kFaultKinds> kinds{{
+const std::array<FaultButton, AntennaView::kFaultKinds>& FaultButtons() {
+    static const std::array<FaultButton, AntennaView::kFaultKinds> kinds{{
         {&AxisFaults::jammed, QStringLiteral("固着"),
          QStringLiteral("On: the axis stands still whatever its relays do")},
         {&AxisFaults::relaysSwapped, QStringLiteral("逆配線"),
@@ -123,7 +123,7 @@ const std::array<FaultKind, AntennaView::kFaultKinds>& FaultKinds() {
     return kinds;
 }
 
-QString FaultButtonText(const FaultKind& kind, bool on) {
+QString FaultButtonText(const FaultButton& kind, bool on) {
     return (on ? QStringLiteral("●") : QStringLiteral("○")) + kind.caption;
 }
 
@@ -180,7 +180,7 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
             [this](Axis axis, bool answer) { answerButton(axis)->setChecked(answer); });
     for (const Axis axis : {Axis::Azimuth, Axis::Elevation}) {
         for (std::size_t fault = 0; fault < kFaultKinds; ++fault) {
-            const FaultKind& kind = FaultKinds()[fault];
+            const FaultButton& kind = FaultButtons()[fault];
             const bool on = simulator.faults(axis).*kind.on;
             auto* button = new QPushButton(FaultButtonText(kind, on), this);
             button->setCheckable(true);
@@ -197,7 +197,7 @@ AntennaView::AntennaView(PicnicSimulator& simulator, QWidget* parent)
     connect(&simulator, &PicnicSimulator::faultsChanged, this,
             [this](Axis axis, const AxisFaults& /*before*/, const AxisFaults& faults) {
                 for (std::size_t fault = 0; fault < kFaultKinds; ++fault) {
-                    const FaultKind& kind = FaultKinds()[fault];
+                    const FaultButton& kind = FaultButtons()[fault];
                     QPushButton* button = faultButton(axis, fault);
                     button->setChecked(faults.*kind.on);
                     button->setText(FaultButtonText(kind, faults.*kind.on));
