@@ -44,6 +44,7 @@ void VirtualController::start(double now) {
     m_nextTick = now + m_period;
     request(now);
     m_adcRequested = true;
+    m_awaitingStep = true;
 }
 
 double VirtualController::nextEvent() const {
@@ -224,10 +225,11 @@ void VirtualController::controlStep(double now) {
 }
 
 void VirtualController::trackingTick(double now) {
-    if (m_replied[0] != m_replied[1]) {
+    if (m_awaitingStep) {
         trackingStep(now);
     }
     m_replied = {false, false};
+    m_awaitingStep = true;
     request(now);
 }
 
@@ -266,6 +268,7 @@ void VirtualController::trackingStep(double now) {
         }
     }
     m_replied = {false, false};
+    m_awaitingStep = false;
 }
 
 } // namespace zenko::bench

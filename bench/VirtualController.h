@@ -105,6 +105,8 @@ private:
     std::array<core::TrackingAxis, 2> m_tracking;
     std::array<core::TargetRateEstimator, 2> m_rates;
     std::array<bool, 2> m_replied{};
+    // As the window's: requests out whose step has not run yet.
+    bool m_awaitingStep = false;
     std::vector<VirtualTrip> m_trips;
     int m_clampsBegun = 0;
     std::vector<double> m_ioResent;

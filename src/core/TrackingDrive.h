@@ -32,6 +32,9 @@ struct TrackingDriveState {
     TargetRateEstimator setValues[2];
     // Which axes have answered the last ADC requests; the step runs when both have.
     bool replied[2] = {false, false};
+    // Requests are out and their step has not run: at the next tick it runs on whatever came,
+    // so that an axis, or both, whose replies stopped is switched off and the silence is seen.
+    bool awaitingStep = false;
     // Taken at Start, like the designed cycle's period.
     std::uint32_t stepMs = 0;
 };

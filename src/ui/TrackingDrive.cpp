@@ -22,16 +22,20 @@ void CControllerDlg::StartTracking() {
     m_tracking = {};
     m_tracking.enabled = enabled;
     m_tracking.stepMs = core::TrackingStepPeriodMs(m_nControlInterval);
+    // Start has just asked for the first readings.
+    m_tracking.awaitingStep = true;
     m_timers.setTimer(core::TIMER_CONTROL, m_tracking.stepMs);
 }
 
-// An axis whose ADC has fallen silent is not driven on an old reading; the other goes on.
+// An axis whose ADC has fallen silent is not driven on an old reading; the other goes on. When
+// both have, the step still runs: a relay left on at full speed would otherwise stay on.
 void CControllerDlg::OnTrackingTick() {
-    if (m_tracking.replied[0] != m_tracking.replied[1]) {
+    if (m_tracking.awaitingStep) {
         RunTrackingStep();
     }
     m_tracking.replied[0] = false;
     m_tracking.replied[1] = false;
+    m_tracking.awaitingStep = true;
     SendAdcRequest(device::kAzAdcChannel, 0);
     SendAdcRequest(device::kElAdcChannel, 0);
 }
@@ -101,5 +105,6 @@ void CControllerDlg::RunTrackingStep() {
     }
     m_tracking.replied[0] = false;
     m_tracking.replied[1] = false;
+    m_tracking.awaitingStep = false;
     ShowState();
 }

@@ -53,6 +53,7 @@ private slots:
     void silentAxisIsSwitchedOffAndResumesWhenItAnswers();
     void withoutTheKeyTheSilentAxisKeepsBeingDriven();
     void theTrackingDriveSwitchesASilentAxisOffAndDrivesTheOther();
+    void theTrackingDriveSwitchesOffAndNamesTwoSilentAxes();
     void journalTellsTheMainEventsAndDatagramsOnlyWhenAsked();
 };
 
@@ -124,6 +125,26 @@ void FeedbackGuardTest::theTrackingDriveSwitchesASilentAxisOffAndDrivesTheOther(
     const qsizetype offAt = elevation.at[elevation.drives.indexOf(false)];
     QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, offAt).drives.count(true) >= 3, 3000);
     QVERIFY(!RelaysOf(link, kElMask, offAt).drives.contains(true));
+    link.dlg().OnStop();
+}
+
+// With no reply at all no step would wait for both, and a relay on at full speed stayed on.
+void FeedbackGuardTest::theTrackingDriveSwitchesOffAndNamesTwoSilentAxes() {
+    JournalCapture journal;
+    LinkFixture link(StillBoard(), "Tracking_Drive=1\nFeedback_Timeout=1\n" + kFarTargets);
+    link.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!RelaysOf(link, kElMask).at.isEmpty(), 3000);
+    const qsizetype silencedAt = link.board.commands().size();
+    link.board.setAnswerAdc(picnic::Axis::Azimuth, false);
+    link.board.setAnswerAdc(picnic::Axis::Elevation, false);
+    QTRY_COMPARE_WITH_TIMEOUT(link.dlg().windowTitle(),
+                              kPlainTitle + QStringLiteral(" - 方位角・仰角 応答なし"), 4000);
+    for (const char mask : {kAzMask, kElMask}) {
+        const Relays relays = RelaysOf(link, mask, silencedAt);
+        QVERIFY(!relays.drives.isEmpty());
+        QVERIFY(!relays.drives.last());
+    }
+    QCOMPARE(journal.count("no ADC reply for"), 2);
     link.dlg().OnStop();
 }
 
