@@ -17,21 +17,6 @@ struct Pending {
     QByteArray order;
 };
 
-std::vector<QByteArrayView> Words(QByteArrayView text) {
-    std::vector<QByteArrayView> words;
-    qsizetype start = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool blank = i == text.size() || text[i] == ' ' || text[i] == '\t';
-        if (blank && start >= 0) {
-            words.push_back(text.sliced(start, i - start));
-            start = -1;
-        } else if (!blank && start < 0) {
-            start = i;
-        }
-    }
-    return words;
-}
-
 BridgeCommand Motion(char direction, const Limits& limits) {
     BridgeCommand command;
     command.action = Action::SetPosition;
@@ -95,7 +80,7 @@ void EasycommCodec::readLine(const SerialLineReader::Line& line) {
         pending.push_back(Pending{group, {}, false, false, {}});
         return pending.back();
     };
-    for (const QByteArrayView word : Words(line.text)) {
+    for (const QByteArrayView word : SplitWords(line.text, " \t")) {
         const QByteArray upper = word.toByteArray().toUpper();
         if (upper == "PARK") {
             Pending park;

@@ -8,29 +8,11 @@
 #include <vector>
 
 #include "common/CommandLineNumbers.h"
+#include "zenko-rotctld/SerialLines.h"
 
 namespace zenko::rotctld {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::vector<QByteArrayView> Words(QByteArrayView text) {
-    std::vector<QByteArrayView> words;
-    qsizetype start = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool blank = i == text.size() || IsBlank(text[i]);
-        if (blank && start >= 0) {
-            words.push_back(text.sliced(start, i - start));
-            start = -1;
-        } else if (!blank && start < 0) {
-            start = i;
-        }
-    }
-    return words;
-}
 
 struct CommandSpelling {
     char letter;
@@ -98,7 +80,7 @@ QByteArray FormatStatusNumber(int status) {
 } // namespace
 
 std::optional<Request> ParseLine(QByteArrayView line) {
-    const std::vector<QByteArrayView> words = Words(line);
+    const std::vector<QByteArrayView> words = SplitWords(line, " \t\r\v\f");
     if (words.empty()) {
         return std::nullopt;
     }

@@ -89,6 +89,21 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
     return text;
 }
 
+std::vector<QByteArrayView> SplitWords(QByteArrayView text, QByteArrayView blanks) {
+    std::vector<QByteArrayView> words;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool blank = i == text.size() || blanks.contains(text[i]);
+        if (blank && start >= 0) {
+            words.push_back(text.sliced(start, i - start));
+            start = -1;
+        } else if (!blank && start < 0) {
+            start = i;
+        }
+    }
+    return words;
+}
+
 std::optional<double> ParseUnsignedDecimal(QByteArrayView text) {
     if (text.isEmpty() || !std::isdigit(static_cast<unsigned char>(text.front())) ||
         !std::all_of(text.begin(), text.end(), [](char c) {

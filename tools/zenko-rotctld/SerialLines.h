@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QByteArray>
 #include <QByteArrayView>
 
-// What the text protocols of serial rotator controllers share.
+// What the text protocols of serial rotator controllers share; rotctld's protocol splits its
+// words alike.
 namespace zenko::rotctld {
 
 // No command of these protocols that the bridge serves needs more; a longer line is refused
@@ -42,6 +44,10 @@ private:
 
 // Blanks are spaces and tabs.
 QByteArrayView TrimBlanks(QByteArrayView text);
+
+// The words of `text` between runs of the bytes in `blanks`, which differ from protocol to
+// protocol.
+std::vector<QByteArrayView> SplitWords(QByteArrayView text, QByteArrayView blanks);
 
 // An unsigned decimal number, digits with an optional fraction ("045", "12.5"), as the
 // controllers' manuals give angles; nothing for anything else.
