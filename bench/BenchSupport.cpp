@@ -207,6 +207,30 @@ OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<Integ
     return {};
 }
 
+std::optional<int> ReadOptions(const char* program, const std::vector<IntegerOption>& options,
+                               const QString& summary) {
+    return ReadOptions(program, options, {}, {}, summary);
+}
+
+std::optional<int> ReadOptions(const char* program, const std::vector<IntegerOption>& integers,
+                               const std::vector<DecimalOption>& decimals,
+                               const std::vector<ChoiceOption>& choices, const QString& summary) {
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const OptionOutcome outcome = ParseOptions(arguments, integers, decimals, choices, summary);
+    switch (outcome.action) {
+    case OptionOutcome::Action::Run:
+        return std::nullopt;
+    case OptionOutcome::Action::Help:
+        PrintLine(outcome.message);
+        return 0;
+    case OptionOutcome::Action::Fail:
+        break;
+    }
+    PrintError(QLatin1String(program) + QLatin1String(": ") + outcome.message);
+    return 2;
+}
+
 Summary Summarize(std::vector<double> values) {
     Summary summary;
     if (values.empty()) {

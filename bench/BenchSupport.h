@@ -91,6 +91,14 @@ OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<Integ
                            const std::vector<DecimalOption>& decimals,
                            const std::vector<ChoiceOption>& choices, const QString& summary);
 
+// The program's own arguments read as above: nothing when it is to run; else its exit status
+// once the help is printed (0) or the reason, after the program's name (2).
+std::optional<int> ReadOptions(const char* program, const std::vector<IntegerOption>& options,
+                               const QString& summary);
+std::optional<int> ReadOptions(const char* program, const std::vector<IntegerOption>& integers,
+                               const std::vector<DecimalOption>& decimals,
+                               const std::vector<ChoiceOption>& choices, const QString& summary);
+
 // Order statistics by nearest rank.
 struct Summary {
     std::size_t count = 0;

@@ -47,22 +47,14 @@ int main(int argc, char* argv[]) {
     long long seconds = 30;
     long long interval = 2;
     long long flood = -1;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--seconds", &seconds, 1, 600, "measuring time in seconds"},
-         {"--interval", &interval, 1, 60, "control interval in seconds"},
-         bench::FloodOption(&flood)},
-        QStringLiteral("Usage: idle_cpu [options]\nMeasures the CPU time the controller window "
-                       "takes while its link runs with the antenna on target."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
-    }
-    if (outcome.action == bench::OptionOutcome::Action::Fail) {
-        bench::PrintError(QLatin1String("idle_cpu: ") + outcome.message);
-        return 2;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "idle_cpu",
+            {{"--seconds", &seconds, 1, 600, "measuring time in seconds"},
+             {"--interval", &interval, 1, 60, "control interval in seconds"},
+             bench::FloodOption(&flood)},
+            QStringLiteral("Usage: idle_cpu [options]\nMeasures the CPU time the controller window "
+                           "takes while its link runs with the antenna on target."))) {
+        return *exit;
     }
 
     QElapsedTimer runTime;

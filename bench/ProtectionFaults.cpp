@@ -508,33 +508,26 @@ int main(int argc, char* argv[]) {
     bench::UseOffscreenPlatformByDefault();
     QApplication application(argc, argv);
     Options options;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--stall-timeout", &options.stallTimeout, 1, 60, "Stall_Timeout, seconds"},
-         {"--feedback-timeout", &options.feedbackTimeout, 1, 60, "Feedback_Timeout, seconds"},
-         {"--seed", &options.seed, 0, 4294967295LL, "seed of the potentiometer noise"},
-         {"--real-time", &options.realTime, 0, 1, "1: also the faults in real time"},
-         {"--real-time-interval", &options.realTimeInterval, 1, 2,
-          "control interval of the real-time faults"}},
-        {{"--noise", &options.noise, 0, 10, "potentiometer noise, rms degrees"},
-         {"--run-up", &options.runUp, 0, 10, "seconds from a relay closing to full speed"},
-         {"--coast", &options.coast, 0, 10, "seconds from a relay opening to standstill"},
-         {"--hours", &options.hours, 0.1, 240, "hours of the station's day"}},
-        {},
-        QStringLiteral("Usage: protection_faults [options]\nMeets the controller's motion guard, "
-                       "soft limits and board-restart handling with\nevery fault under both drive "
-                       "laws at control intervals of 1 and 2 s (virtual time,\nthen in real time "
-                       "against the simulated board), and counts false trips over a\nstation's "
-                       "day."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
-    }
-    if (outcome.action == bench::OptionOutcome::Action::Fail) {
-        bench::PrintError(QLatin1String("protection_faults: ") + outcome.message);
-        return 2;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "protection_faults",
+            {{"--stall-timeout", &options.stallTimeout, 1, 60, "Stall_Timeout, seconds"},
+             {"--feedback-timeout", &options.feedbackTimeout, 1, 60, "Feedback_Timeout, seconds"},
+             {"--seed", &options.seed, 0, 4294967295LL, "seed of the potentiometer noise"},
+             {"--real-time", &options.realTime, 0, 1, "1: also the faults in real time"},
+             {"--real-time-interval", &options.realTimeInterval, 1, 2,
+              "control interval of the real-time faults"}},
+            {{"--noise", &options.noise, 0, 10, "potentiometer noise, rms degrees"},
+             {"--run-up", &options.runUp, 0, 10, "seconds from a relay closing to full speed"},
+             {"--coast", &options.coast, 0, 10, "seconds from a relay opening to standstill"},
+             {"--hours", &options.hours, 0.1, 240, "hours of the station's day"}},
+            {},
+            QStringLiteral(
+                "Usage: protection_faults [options]\nMeets the controller's motion guard, "
+                "soft limits and board-restart handling with\nevery fault under both drive "
+                "laws at control intervals of 1 and 2 s (virtual time,\nthen in real time "
+                "against the simulated board), and counts false trips over a\nstation's "
+                "day."))) {
+        return *exit;
     }
     const QString loadAtStart = bench::LoadAverages();
     bench::PrintLine(

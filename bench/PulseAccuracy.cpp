@@ -263,24 +263,16 @@ int main(int argc, char* argv[]) {
     long long pulses = 200;
     long long interval = 1;
     long long flood = -1;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--pulses", &pulses, 2, 100000, "pulses to measure, both axes together"},
-         {"--interval", &interval, 1, 60, "control interval in seconds"},
-         bench::FloodOption(&flood)},
-        QStringLiteral("Usage: pulse_accuracy [options]\nRuns the controller window against "
-                       "the picnic-sim program with the antenna held still and targets\ninside "
-                       "the pulse band, and compares each relay pulse at the board with the "
-                       "ordered drive time."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
-    }
-    if (outcome.action == bench::OptionOutcome::Action::Fail) {
-        bench::PrintError(QLatin1String("pulse_accuracy: ") + outcome.message);
-        return 2;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "pulse_accuracy",
+            {{"--pulses", &pulses, 2, 100000, "pulses to measure, both axes together"},
+             {"--interval", &interval, 1, 60, "control interval in seconds"},
+             bench::FloodOption(&flood)},
+            QStringLiteral("Usage: pulse_accuracy [options]\nRuns the controller window against "
+                           "the picnic-sim program with the antenna held still and targets\ninside "
+                           "the pulse band, and compares each relay pulse at the board with the "
+                           "ordered drive time."))) {
+        return *exit;
     }
     PulseBench benchmark(static_cast<int>(pulses), static_cast<int>(interval), flood);
     return benchmark.run();

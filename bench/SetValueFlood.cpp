@@ -53,27 +53,20 @@ int main(int argc, char* argv[]) {
     long long rate = 40000;
     long long seconds = 60;
     long long count = 100000000;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--binary-port", &binaryPort, 0, 65535,
-          "the binary service's port on 127.0.0.1, 0: none"},
-         {"--ascii-port", &asciiPort, 0, 65535, "the ASCII service's port, 0: none"},
-         {"--rate", &rate, 1, 200000, "datagrams a second, both services together"},
-         {"--seconds", &seconds, 1, 900, "the longest it floods"},
-         {"--count", &count, 1, 100000000, "the most datagrams it sends"}},
-        QStringLiteral("Usage: setvalue_flood [options]\nSends set-value datagrams from "
-                       "127.0.0.2 to a controller on 127.0.0.1 at a fixed rate."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "setvalue_flood",
+            {{"--binary-port", &binaryPort, 0, 65535,
+              "the binary service's port on 127.0.0.1, 0: none"},
+             {"--ascii-port", &asciiPort, 0, 65535, "the ASCII service's port, 0: none"},
+             {"--rate", &rate, 1, 200000, "datagrams a second, both services together"},
+             {"--seconds", &seconds, 1, 900, "the longest it floods"},
+             {"--count", &count, 1, 100000000, "the most datagrams it sends"}},
+            QStringLiteral("Usage: setvalue_flood [options]\nSends set-value datagrams from "
+                           "127.0.0.2 to a controller on 127.0.0.1 at a fixed rate."))) {
+        return *exit;
     }
-    if (outcome.action == bench::OptionOutcome::Action::Fail ||
-        (binaryPort == 0 && asciiPort == 0)) {
-        bench::PrintError(
-            QLatin1String("setvalue_flood: ") +
-            (outcome.message.isEmpty() ? QStringLiteral("no port to flood") : outcome.message));
+    if (binaryPort == 0 && asciiPort == 0) {
+        bench::PrintError(QStringLiteral("setvalue_flood: no port to flood"));
         return 2;
     }
 

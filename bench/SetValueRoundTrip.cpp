@@ -652,26 +652,18 @@ int main(int argc, char* argv[]) {
     long long stepSeconds = 5;
     long long maxRate = 80000;
     long long flood = -1;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--requests", &requests, 10, 100000, "round trips measured per service"},
-         {"--step-seconds", &stepSeconds, 1, 60, "length of each fixed-rate step"},
-         {"--max-rate", &maxRate, 0, 80000,
-          "highest rate stepped to (steps: 0 5000 10000 20000 40000 80000)"},
-         bench::FloodOption(&flood)},
-        QStringLiteral("Usage: setvalue_roundtrip [options]\nMeasures round trips and "
-                       "throughput of the set-value services against a floor of echo servers,\n"
-                       "each server in a child process (this program with --serve, --echo or "
-                       "--echo-qt)."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
-    }
-    if (outcome.action == bench::OptionOutcome::Action::Fail) {
-        bench::PrintError(QLatin1String("setvalue_roundtrip: ") + outcome.message);
-        return 2;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "setvalue_roundtrip",
+            {{"--requests", &requests, 10, 100000, "round trips measured per service"},
+             {"--step-seconds", &stepSeconds, 1, 60, "length of each fixed-rate step"},
+             {"--max-rate", &maxRate, 0, 80000,
+              "highest rate stepped to (steps: 0 5000 10000 20000 40000 80000)"},
+             bench::FloodOption(&flood)},
+            QStringLiteral("Usage: setvalue_roundtrip [options]\nMeasures round trips and "
+                           "throughput of the set-value services against a floor of echo servers,\n"
+                           "each server in a child process (this program with --serve, --echo or "
+                           "--echo-qt)."))) {
+        return *exit;
     }
     return RunParent(static_cast<int>(requests), static_cast<int>(stepSeconds), maxRate, flood);
 }

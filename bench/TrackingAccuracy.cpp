@@ -121,6 +121,18 @@ QString Ratio(double measured, double ideal) {
     return ideal > 0.0 ? bench::Fixed(measured / ideal, 2) : QStringLiteral("-");
 }
 
+// "el 2.70 deg/s, run-up 0.15 s, coast 0.15 s, noise 0.20 deg rms (seed 1); control interval
+// 1 s; ", what both scenarios print of the rotator and the controller.
+QString RotatorAndInterval(const TrackingOptions& options) {
+    return QLatin1String("el ") + bench::Fixed(options.elevationSpeed, 2) +
+           QLatin1String(" deg/s, run-up ") + bench::Fixed(options.runUp, 2) +
+           QLatin1String(" s, coast ") + bench::Fixed(options.coast, 2) +
+           QLatin1String(" s, noise ") + bench::Fixed(options.noise, 2) +
+           QLatin1String(" deg rms (seed ") + platform::FormatInteger(options.seed) +
+           QLatin1String("); control interval ") + platform::FormatInteger(options.interval) +
+           QLatin1String(" s; ");
+}
+
 class TrackingBench {
 public:
     explicit TrackingBench(const TrackingOptions& options)
@@ -309,14 +321,8 @@ void TrackingBench::report(double runSeconds, const QString& loadAtStart) const 
         bench::Fixed(m_options.maximumElevation, 1) + QLatin1String(" deg, azimuth up to ") +
         bench::Fixed(fastestAzimuth, 2) + QLatin1String(" deg/s"));
     bench::PrintLine(QLatin1String("  rotator: az ") + bench::Fixed(m_options.azimuthSpeed, 2) +
-                     QLatin1String(" deg/s, el ") + bench::Fixed(m_options.elevationSpeed, 2) +
-                     QLatin1String(" deg/s, run-up ") + bench::Fixed(m_options.runUp, 2) +
-                     QLatin1String(" s, coast ") + bench::Fixed(m_options.coast, 2) +
-                     QLatin1String(" s, noise ") + bench::Fixed(m_options.noise, 2) +
-                     QLatin1String(" deg rms (seed ") + integer(m_options.seed) +
-                     QLatin1String("); control interval ") + integer(m_options.interval) +
-                     QLatin1String(" s; ") + integer(m_targetsSent) +
-                     QLatin1String(" targets over the ASCII service, ") +
+                     QLatin1String(" deg/s, ") + RotatorAndInterval(m_options) +
+                     integer(m_targetsSent) + QLatin1String(" targets over the ASCII service, ") +
                      integer(m_repliesReceived) + QLatin1String(" answered"));
     const auto figures = [&](const char* name, const bench::TrackingRecord& record) {
         const double azimuth = PerMinute(record.azimuthChanges, window);
@@ -460,19 +466,11 @@ int MoveBench::run() {
                                     azimuth ? move.azimuthTo : move.elevationTo));
         }
     }
-    const auto integer = [](long long value) {
-        return platform::FormatInteger(value);
-    };
     bench::PrintLine(QLatin1String("tracking_accuracy: preset moves from rest under both laws"));
     bench::PrintLine(QLatin1String("  rotator: az ") + bench::Fixed(m_options.azimuthSpeed, 2) +
                      QLatin1String(" deg/s over 0..") + bench::Fixed(bench::kPresetAzimuthSpan, 0) +
-                     QLatin1String(" deg, el ") + bench::Fixed(m_options.elevationSpeed, 2) +
-                     QLatin1String(" deg/s, run-up ") + bench::Fixed(m_options.runUp, 2) +
-                     QLatin1String(" s, coast ") + bench::Fixed(m_options.coast, 2) +
-                     QLatin1String(" s, noise ") + bench::Fixed(m_options.noise, 2) +
-                     QLatin1String(" deg rms (seed ") + integer(m_options.seed) +
-                     QLatin1String("); control interval ") + integer(m_options.interval) +
-                     QLatin1String(" s; target in the Local set values from Start"));
+                     QLatin1String(" deg, ") + RotatorAndInterval(m_options) +
+                     QLatin1String("target in the Local set values from Start"));
     bench::PrintMoveTable(bench::PresetMoves(), figures[0], figures[1]);
     bench::PrintLine(
         QLatin1String("  run time ") +
@@ -488,44 +486,37 @@ int main(int argc, char* argv[]) {
     bench::UseOffscreenPlatformByDefault();
     QApplication application(argc, argv);
     TrackingOptions options;
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const bench::OptionOutcome outcome = bench::ParseOptions(
-        arguments,
-        {{"--seed", &options.seed, 0, 4294967295LL, "seed of the potentiometer noise"},
-         {"--interval", &options.interval, 1, 60, "control interval in seconds"}},
-        {{"--max-elevation", &options.maximumElevation, 5, 85,
-          "the pass's highest elevation, degrees"},
-         {"--az-speed", &options.azimuthSpeed, 0.1, 100, "azimuth speed, deg/s"},
-         {"--el-speed", &options.elevationSpeed, 0.1, 100, "elevation speed, deg/s"},
-         {"--run-up", &options.runUp, 0, 10, "seconds from a relay closing to full speed"},
-         {"--coast", &options.coast, 0, 10, "seconds from a relay opening to standstill"},
-         {"--noise", &options.noise, 0, 10, "potentiometer noise, rms degrees"},
-         {"--duration", &options.duration, 1, 900, "seconds measured, centred on the culmination"}},
-        {{"--drive",
-          &options.drive,
-          {QStringLiteral("designed"), QStringLiteral("tracking")},
-          "drive law; tracking writes Tracking_Drive=1"},
-         {"--scenario",
-          &options.scenario,
-          {QStringLiteral("pass"), QStringLiteral("moves")},
-          "a satellite pass, or the preset moves under both laws"},
-         {"--protection",
-          &options.protection,
-          {QStringLiteral("off"), QStringLiteral("on")},
-          "on: the motion guard and soft limits"}},
-        QStringLiteral("Usage: tracking_accuracy [options]\nRuns the controller window with "
-                       "the selector at Remote against a simulated board with a\nrealistic "
-                       "rotator, sends a satellite pass to the ASCII set-value service once a "
-                       "second\nin real time, and prints the pointing error and the relay "
-                       "changes beside those of an ideal\nspeed-limited follower."));
-    if (outcome.action == bench::OptionOutcome::Action::Help) {
-        bench::PrintLine(outcome.message);
-        return 0;
-    }
-    if (outcome.action == bench::OptionOutcome::Action::Fail) {
-        bench::PrintError(QLatin1String("tracking_accuracy: ") + outcome.message);
-        return 2;
+    if (const std::optional<int> exit = bench::ReadOptions(
+            "tracking_accuracy",
+            {{"--seed", &options.seed, 0, 4294967295LL, "seed of the potentiometer noise"},
+             {"--interval", &options.interval, 1, 60, "control interval in seconds"}},
+            {{"--max-elevation", &options.maximumElevation, 5, 85,
+              "the pass's highest elevation, degrees"},
+             {"--az-speed", &options.azimuthSpeed, 0.1, 100, "azimuth speed, deg/s"},
+             {"--el-speed", &options.elevationSpeed, 0.1, 100, "elevation speed, deg/s"},
+             {"--run-up", &options.runUp, 0, 10, "seconds from a relay closing to full speed"},
+             {"--coast", &options.coast, 0, 10, "seconds from a relay opening to standstill"},
+             {"--noise", &options.noise, 0, 10, "potentiometer noise, rms degrees"},
+             {"--duration", &options.duration, 1, 900,
+              "seconds measured, centred on the culmination"}},
+            {{"--drive",
+              &options.drive,
+              {QStringLiteral("designed"), QStringLiteral("tracking")},
+              "drive law; tracking writes Tracking_Drive=1"},
+             {"--scenario",
+              &options.scenario,
+              {QStringLiteral("pass"), QStringLiteral("moves")},
+              "a satellite pass, or the preset moves under both laws"},
+             {"--protection",
+              &options.protection,
+              {QStringLiteral("off"), QStringLiteral("on")},
+              "on: the motion guard and soft limits"}},
+            QStringLiteral("Usage: tracking_accuracy [options]\nRuns the controller window with "
+                           "the selector at Remote against a simulated board with a\nrealistic "
+                           "rotator, sends a satellite pass to the ASCII set-value service once a "
+                           "second\nin real time, and prints the pointing error and the relay "
+                           "changes beside those of an ideal\nspeed-limited follower."))) {
+        return *exit;
     }
     if (options.scenario == QLatin1String("moves")) {
         MoveBench moves(options);
