@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QApplication>
 #include <QtTest>
 
 #include "tools/HamlibClient.h"
@@ -73,6 +74,32 @@ void ServeHamlibDriver(int model, rotctld::Protocol protocol, bool parks, const 
         QCOMPARE(link.dlg().m_dRemoteSetAz, held);
     }
     link.dlg().OnStop();
+}
+
+void SerialConformanceTest::initTestCase() {
+    if (!RotctlInstalled()) {
+        QSKIP(kNoRotctl);
+    }
+}
+
+void SerialConformanceTest::hamlibsDriverPointsTheAntenna_data() {
+    QTest::addColumn<int>("driver");
+    for (qsizetype i = 0; i < m_drivers.size(); ++i) {
+        QTest::newRow(m_drivers[i].name) << static_cast<int>(i);
+    }
+}
+
+void SerialConformanceTest::hamlibsDriverPointsTheAntenna() {
+    QFETCH(int, driver);
+    const HamlibDriver& d = m_drivers[driver];
+    ServeHamlibDriver(d.model, d.protocol, d.parks, m_dir.filePath(QString::number(d.model)));
+}
+
+int RunSerialConformance(int argc, char** argv, QList<HamlibDriver> drivers) {
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    SerialConformanceTest test(std::move(drivers));
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace zenko::test
