@@ -1,11 +1,8 @@
-#include <QNetworkDatagram>
 #include <QTcpSocket>
-#include <QUdpSocket>
 #include <QtTest>
 
-#include "setvalue/SetValueCodec.h"
 #include "support/JournalCapture.h"
-#include "zenko-rotctld/RotctldBridge.h"
+#include "tools/FakeController.h"
 #include "zenko-rotctld/RotctldCommandLine.h"
 
 using namespace zenko;
@@ -14,27 +11,6 @@ using test::JournalCapture;
 namespace {
 
 constexpr int kWaitMs = 3000;
-
-// The controller's ASCII service on 127.0.0.1: records each request and answers it.
-class Controller {
-public:
-    Controller() {
-        m_socket.bind(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] {
-            while (m_socket.hasPendingDatagrams()) {
-                const QNetworkDatagram request = m_socket.receiveDatagram();
-                requests << request.data();
-                m_socket.writeDatagram(
-                    request.makeReply(setvalue::BuildAsciiReply({10, 20, 1, 2})));
-            }
-        });
-    }
-    std::uint16_t port() const { return m_socket.localPort(); }
-    QList<QByteArray> requests;
-
-private:
-    QUdpSocket m_socket;
-};
 
 // A tracker's connection from one loopback address that sends one line at once.
 struct Tracker {
@@ -67,7 +43,9 @@ private slots:
 
 void RotctldAllowTest::clientOutsideTheListIsClosedAtOnceAndNothingReachesTheController() {
     JournalCapture journal;
-    Controller controller;
+    test::FakeController controller;
+    controller.azimuth = 10;
+    controller.elevation = 20;
     rotctld::CommandLineOutcome outcome = rotctld::ParseCommandLine(
         {QStringLiteral("--allow"), QStringLiteral("127.0.0.1, 10.0.0.0/8"),
          QStringLiteral("--controller-port"), QString::number(controller.port())});

@@ -1,59 +1,28 @@
-#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QNetworkDatagram>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
 
-#include "setvalue/SetValueCodec.h"
-#include "zenko-rotctld/RotctldBridge.h"
+#include "tools/FakeController.h"
 
 using namespace zenko;
 using rotctld::BridgeSettings;
 using rotctld::Protocol;
 using rotctld::RotctldBridge;
+using test::StartBridge;
 
 namespace {
 
 const QHostAddress kLoopback(QHostAddress::LocalHost);
 constexpr int kWaitMs = 3000;
 
-// The controller's ASCII service: records each request and answers it with fixed angles, after
-// a delay when asked.
-class Controller {
-public:
-    Controller() {
-        m_socket.bind(kLoopback, 0, QAbstractSocket::DontShareAddress);
-        QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] { serve(); });
-    }
-    std::uint16_t port() const { return m_socket.localPort(); }
-
-    double azimuth = 123.456;
-    double elevation = 45.27;
-    int delayMs = 0;
-    QList<QByteArray> requests;
-    int answered = 0;
-
-private:
-    void serve() {
-        while (m_socket.hasPendingDatagrams()) {
-            const QNetworkDatagram request = m_socket.receiveDatagram();
-            requests << request.data();
-            const QByteArray reply = setvalue::BuildAsciiReply({azimuth, elevation, 2.5, 1.25});
-            QTimer::singleShot(delayMs, &m_socket, [this, reply, request] {
-                m_socket.writeDatagram(reply, request.senderAddress(),
-                                       static_cast<quint16>(request.senderPort()));
-                ++answered;
-            });
-        }
-    }
-    QUdpSocket m_socket;
+// The rows' replies were worked out for an elevation of 45.27 deg.
+struct Controller : test::FakeController {
+    Controller() { elevation = 45.27; }
 };
 
 // A program that opens the pseudo-terminal as its serial port.
@@ -93,13 +62,6 @@ public:
 private:
     int m_fd;
 };
-
-std::unique_ptr<RotctldBridge> StartBridge(const Controller& controller, BridgeSettings settings) {
-    settings.listenPort = 0;
-    settings.controllerPort = controller.port();
-    auto bridge = std::make_unique<RotctldBridge>(settings);
-    return bridge->listen() ? std::move(bridge) : nullptr;
-}
 
 // Received by the controller, at least `count` of them.
 bool Requested(const Controller& controller, qsizetype count) {
@@ -220,14 +182,13 @@ void RotctldSerialTest::thePortServesOneProgramAfterAnother() {
         QCOMPARE(user.receive(12), QByteArray("+0123+0045\r\n"));
     }
     // A program that leaves before its reply: the reply does not greet the next one.
-    controller.delayMs = 300;
+    controller.delaysMs = {300};
     {
         PortUser leaving(settings.ptyPath);
         leaving.send("C2\r");
         QVERIFY(Requested(controller, 4));
     }
     QVERIFY(QTest::qWaitFor([&] { return controller.answered == 4; }, kWaitMs));
-    controller.delayMs = 0;
     PortUser next(settings.ptyPath);
     next.send("B\r");
     QCOMPARE(next.receive(7), QByteArray("+0045\r\n"));

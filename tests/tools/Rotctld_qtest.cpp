@@ -1,90 +1,26 @@
-#include <memory>
 
 #include <QElapsedTimer>
-#include <QNetworkDatagram>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
 
 #include "BuildPaths.h"
 
 #include "platform/Formats.h"
-#include "setvalue/SetValueCodec.h"
-#include "zenko-rotctld/RotctldBridge.h"
+#include "tools/FakeController.h"
 
 using namespace zenko;
 using rotctld::BridgeSettings;
 using rotctld::RotctldBridge;
+using test::FakeController;
+using test::StartBridge;
 
 namespace {
 
 const QHostAddress kLoopback(QHostAddress::LocalHost);
 constexpr int kWaitMs = 3000;
-
-// Stands in for the controller's ASCII set-value service on 127.0.0.1: keeps the set values the
-// requests carry and answers each request with the angles it is told, after a delay if asked,
-// or not at all. With a decoy, 127.0.0.2 first sends a reply of its own, as a foreign host might.
-class FakeController {
-public:
-    FakeController() {
-        m_socket.bind(kLoopback, 0, QAbstractSocket::DontShareAddress);
-        m_decoySocket.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0);
-        QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] { serve(); });
-    }
-
-    std::uint16_t port() const { return m_socket.localPort(); }
-
-    double azimuth = 123.456;
-    double elevation = 45.25;
-    bool silent = false;
-    bool decoy = false;
-    // Delays of the next replies in ms, one taken per request; later requests are answered
-    // at once.
-    QList<int> delaysMs;
-
-    QList<QByteArray> requests;
-    setvalue::SetValues setValues;
-    int maxUnanswered = 0;
-
-private:
-    void serve() {
-        while (m_socket.hasPendingDatagrams()) {
-            const QNetworkDatagram request = m_socket.receiveDatagram();
-            requests << request.data();
-            const setvalue::SetValues carried = setvalue::ParseAsciiRequest(request.data());
-            if (carried.azimuth) {
-                setValues.azimuth = carried.azimuth;
-            }
-            if (carried.elevation) {
-                setValues.elevation = carried.elevation;
-            }
-            if (silent) {
-                continue;
-            }
-            const auto sender = request.senderAddress();
-            const auto senderPort = static_cast<quint16>(request.senderPort());
-            if (decoy) {
-                m_decoySocket.writeDatagram(setvalue::BuildAsciiReply({1, 2, 3, 4}), sender,
-                                            senderPort);
-            }
-            // The reply reports the angles at the time of the request.
-            const QByteArray reply = setvalue::BuildAsciiReply({azimuth, elevation, 2.5, 1.25});
-            maxUnanswered = std::max(maxUnanswered, ++m_unanswered);
-            const int delay = delaysMs.isEmpty() ? 0 : delaysMs.takeFirst();
-            QTimer::singleShot(delay, &m_socket, [this, reply, sender, senderPort] {
-                --m_unanswered;
-                m_socket.writeDatagram(reply, sender, senderPort);
-            });
-        }
-    }
-
-    QUdpSocket m_socket;
-    QUdpSocket m_decoySocket;
-    int m_unanswered = 0;
-};
 
 // A tracking program's connection on 127.0.0.1.
 class Client {
@@ -141,14 +77,6 @@ private:
     QTcpSocket m_socket;
     QByteArray m_received;
 };
-
-std::unique_ptr<RotctldBridge> StartBridge(const FakeController& controller,
-                                           BridgeSettings settings = {}) {
-    settings.listenPort = 0;
-    settings.controllerPort = controller.port();
-    auto bridge = std::make_unique<RotctldBridge>(settings);
-    return bridge->listen() ? std::move(bridge) : nullptr;
-}
 
 QString Port(std::uint16_t port) {
     return platform::FormatInteger(port);
