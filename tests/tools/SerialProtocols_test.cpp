@@ -166,59 +166,36 @@ TEST(SerialProtocols, EasycommCommandsAndReplies) {
     Check({e, "AZ500 EL0\n", {"set az=500 el=0"}, ""}, Outcome::Status::Refused);
 }
 
-QByteArray Frame(const char* angles, char command) {
-    // 'W', ten bytes of angles and resolutions, the command, the blank.
-    return 'W' + QByteArray(angles, 10) + command + ' ';
+// 'W', the four digits and the resolution of each axis, the command, the blank.
+QByteArray Frame(const char* azimuth, char azimuthResolution, const char* elevation,
+                 char elevationResolution, char command) {
+    return 'W' + QByteArray(azimuth, 4) + azimuthResolution + QByteArray(elevation, 4) +
+           elevationResolution + command + ' ';
 }
 
 TEST(SerialProtocols, Rot2ProgFrames) {
     const auto r = Protocol::Rot2Prog;
     const QByteArray status("W\x04\x08\x03\x05\x04\x04\x00\x05\x03\x04 ", 12);
-    const QByteArray empty(10, '\0');
+    const char none[4] = {};
     const Row rows[] = {
         // The description's example: 123.5 and 77.0 at two pulses a degree.
-        {r,
-         Frame("0967\x02"
-               "0874\x02",
-               0x2F),
-         {"set az=123.5 el=77"},
-         ""},
+        {r, Frame("0967", 2, "0874", 2, 0x2F), {"set az=123.5 el=77"}, ""},
         // The same position at ten and at one pulse a degree.
-        {r,
-         Frame("4835\x0A"
-               "4370\x0A",
-               0x2F),
-         {"set az=123.5 el=77"},
-         ""},
-        {r,
-         Frame("0350\x01"
-               "0350\x01",
-               0x2F),
-         {"set az=-10 el=-10"},
-         ""},
-        {r, Frame(empty.constData(), 0x1F), {"get"}, status},
-        {r, Frame(empty.constData(), 0x0F), {"stop"}, status},
+        {r, Frame("4835", 10, "4370", 10, 0x2F), {"set az=123.5 el=77"}, ""},
+        {r, Frame("0350", 1, "0350", 1, 0x2F), {"set az=-10 el=-10"}, ""},
+        {r, Frame(none, 0, none, 0, 0x1F), {"get"}, status},
+        {r, Frame(none, 0, none, 0, 0x0F), {"stop"}, status},
         // Bytes that begin no frame are skipped.
-        {r, "xyW " + Frame(empty.constData(), 0x1F), {"get"}, status},
+        {r, "xyW " + Frame(none, 0, none, 0, 0x1F), {"get"}, status},
         // No resolution, digits that are none, an unknown command.
-        {r,
-         Frame("0967\x00"
-               "0874\x02",
-               0x2F),
-         {},
-         ""},
-        {r,
-         Frame("09x7\x02"
-               "0874\x02",
-               0x2F),
-         {},
-         ""},
-        {r, Frame(empty.constData(), 0x3F), {}, ""},
+        {r, Frame("0967", 0, "0874", 2, 0x2F), {}, ""},
+        {r, Frame("09x7", 2, "0874", 2, 0x2F), {}, ""},
+        {r, Frame(none, 0, none, 0, 0x3F), {}, ""},
     };
     for (const Row& row : rows) {
         Check(row);
     }
-    Check({r, Frame(empty.constData(), 0x1F), {"get"}, ""}, Outcome::Status::TimedOut);
+    Check({r, Frame(none, 0, none, 0, 0x1F), {"get"}, ""}, Outcome::Status::TimedOut);
     // The description's status example, 12.5 and 34.0, at this bridge's resolution.
     EXPECT_EQ(FormatRot2ProgStatus({12.5, 34.0}),
               QByteArray("W\x03\x07\x02\x05\x04\x03\x09\x04\x00\x04 ", 12));
