@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "BuildPaths.h"
+#include "support/ControllerProcess.h"
 #include "support/TestSupport.h"
 
 // Copies of the real program in folders of their own, named by Instance_Name. The names carry
@@ -33,26 +34,15 @@ struct Copy {
         zenko::test::WriteFile(folder, QStringLiteral("ZENKO.ini"),
                                "[ZENKO]\nPICNIC_IP_1=127.0.0.1\nInstance_Name=" + name.toUtf8() +
                                    '\n');
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
-        environment.remove(QStringLiteral("QT_LOGGING_RULES"));
-        process.setProcessEnvironment(environment);
-        process.setReadChannel(QProcess::StandardError);
-        process.start(executable, {});
+        zenko::test::StartController(process, executable);
     }
 
-    // The window's first journal line, which carries the name: the copy runs. Bounded; a copy
-    // that ended has nothing more to say.
+    // The window's first journal line, which carries the name: the copy runs.
     bool journaledAs(const QString& name) {
-        const QByteArray line = " [" + name.toUtf8() + "] zenko.config info: configuration ";
-        const QDeadlineTimer deadline(10000);
-        while (!(journal += process.readAllStandardError()).contains(line)) {
-            if (deadline.hasExpired() || !process.waitForReadyRead(deadline.remainingTime())) {
-                return (journal += process.readAllStandardError()).contains(line);
-            }
-        }
-        return true;
+        return zenko::test::AwaitJournal(
+            process, journal,
+            QRegularExpression(QRegularExpression::escape(
+                QStringLiteral(" [%1] zenko.config info: configuration ").arg(name))));
     }
 
     bool endedQuietly() {
