@@ -24,6 +24,37 @@ TEST(RotctldCommandLine, DefaultsServeLoopbackAndTheControllersAsciiPort) {
     EXPECT_EQ(settings.limits.maxElevation, 90);
     EXPECT_EQ(settings.parkAzimuth, 0);
     EXPECT_EQ(settings.parkElevation, 0);
+    EXPECT_EQ(settings.protocol, Protocol::Rotctld);
+    EXPECT_TRUE(settings.ptyPath.isEmpty());
+    EXPECT_FALSE(settings.parkAfterMinutes);
+}
+
+TEST(RotctldCommandLine, ProtocolPseudoTerminalAndIdlePark) {
+    const struct {
+        QStringList arguments;
+        Protocol protocol;
+        const char* pty;
+        std::optional<double> parkAfter;
+    } cases[] = {
+        {Arguments({"--protocol", "gs232b", "--pty", "/run/zenko-rotctld/gs232b"}),
+         Protocol::Gs232b, "/run/zenko-rotctld/gs232b", std::nullopt},
+        {Arguments({"--protocol=gs232a", "--listen", "0.0.0.0", "--allow-non-loopback"}),
+         Protocol::Gs232a, "", std::nullopt},
+        {Arguments({"--protocol=easycomm2", "--park-after", "0,05"}), Protocol::Easycomm2, "",
+         0.05},
+        {Arguments({"--protocol", "rot2prog", "--pty=ttyRot", "--park-after=10080"}),
+         Protocol::Rot2Prog, "ttyRot", 10080},
+        {Arguments({"--protocol", "gs232a", "--protocol", "rotctld"}), Protocol::Rotctld, "",
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const CommandLineOutcome outcome = ParseCommandLine(c.arguments);
+        ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Run) << outcome.message.toStdString();
+        EXPECT_EQ(outcome.settings.protocol, c.protocol);
+        EXPECT_EQ(outcome.settings.ptyPath, QString::fromUtf8(c.pty));
+        EXPECT_EQ(outcome.settings.parkAfterMinutes, c.parkAfter);
+    }
 }
 
 TEST(RotctldCommandLine, EveryOptionInBothSpellings) {
@@ -130,10 +161,27 @@ TEST(RotctldCommandLine, HelpDocumentsEveryOption) {
     for (const char* flag : {"--help", "-h"}) {
         const CommandLineOutcome outcome = ParseCommandLine(Arguments({"--port", "x", flag}));
         ASSERT_EQ(outcome.action, CommandLineOutcome::Action::Help);
-        for (const char* option :
-             {"--listen", "--port", "--allow-non-loopback", "--controller-host",
-              "--controller-port", "--timeout", "--min-az", "--max-az", "--min-el", "--max-el",
-              "--park-az", "--park-el", "--help", "--version"}) {
+        for (const char* option : {"--listen",
+                                   "--port",
+                                   "--allow-non-loopback",
+                                   "--controller-host",
+                                   "--controller-port",
+                                   "--timeout",
+                                   "--min-az",
+                                   "--max-az",
+                                   "--min-el",
+                                   "--max-el",
+                                   "--park-az",
+                                   "--park-el",
+                                   "--help",
+                                   "--version",
+                                   "--protocol",
+                                   "--pty",
+                                   "--park-after",
+                                   "gs232a",
+                                   "gs232b",
+                                   "easycomm2",
+                                   "rot2prog"}) {
             EXPECT_TRUE(outcome.message.contains(QLatin1String(option))) << option;
         }
     }
