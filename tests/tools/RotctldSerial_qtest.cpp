@@ -84,53 +84,35 @@ private:
 
 void RotctldSerialTest::commandsAndWhatTheControllerReceives() {
     const rotctld::Limits overlap{0, 450, 0, 90};
-    const rotctld::Limits oneTurn;
     const struct {
         Protocol protocol;
-        rotctld::Limits limits;
-        bool tcp;
-        double azimuth;
         QByteArray input;
         QList<QByteArray> requests;
         QByteArray reply;
+        double azimuth = 100;
+        bool tcp = false;
+        rotctld::Limits limits = {};
     } cases[] = {
-        {Protocol::Gs232a, oneTurn, true, 100, "C2\r", {"?"}, "+0100+0045\r\n"},
+        {Protocol::Gs232a, "C2\r", {"?"}, "+0100+0045\r\n", 100, true},
         // One axis: the azimuth alone, or the elevation with the azimuth the bridge last sent,
         // or, before any, where the antenna is.
-        {Protocol::Gs232a, oneTurn, false, 100, "M200\rU\r", {"ZENKO,200", "ZENKO,200,90"}, ""},
-        {Protocol::Gs232b, oneTurn, false, 100, "D\r", {"?", "ZENKO,100,0"}, ""},
-        {Protocol::Gs232b,
-         oneTurn,
-         false,
-         100,
-         "M200\rE\r",
-         {"ZENKO,200", "?", "ZENKO,200,45.27"},
-         ""},
-        {Protocol::Gs232b, oneTurn, false, 100, "A\r", {"?", "ZENKO,100"}, ""},
+        {Protocol::Gs232a, "M200\rU\r", {"ZENKO,200", "ZENKO,200,90"}, ""},
+        {Protocol::Gs232b, "D\r", {"?", "ZENKO,100,0"}, ""},
+        {Protocol::Gs232b, "M200\rE\r", {"ZENKO,200", "?", "ZENKO,200,45.27"}, ""},
+        {Protocol::Gs232b, "A\r", {"?", "ZENKO,100"}, ""},
         // A manual motion goes to the limit itself, a target to its equivalent nearest the
         // antenna.
-        {Protocol::Gs232b, overlap, false, 350, "R\r", {"ZENKO,450"}, ""},
-        {Protocol::Gs232a, overlap, false, 350, "M010\r", {"?", "ZENKO,370"}, ""},
-        {Protocol::Gs232a, oneTurn, false, 100, "W400 010\rB\r", {"?"}, "?>\r\n+0045\r\n"},
-        {Protocol::Easycomm2, oneTurn, false, 100, "AZ10.5 EL20\n", {"ZENKO,10.5,20"}, ""},
-        {Protocol::Easycomm2, oneTurn, true, 100, "SA SE\n", {"?", "ZENKO,100,45.27"}, ""},
+        {Protocol::Gs232b, "R\r", {"ZENKO,450"}, "", 350, false, overlap},
+        {Protocol::Gs232a, "M010\r", {"?", "ZENKO,370"}, "", 350, false, overlap},
+        {Protocol::Gs232a, "W400 010\rB\r", {"?"}, "?>\r\n+0045\r\n"},
+        {Protocol::Easycomm2, "AZ10.5 EL20\n", {"ZENKO,10.5,20"}, ""},
+        {Protocol::Easycomm2, "SA SE\n", {"?", "ZENKO,100,45.27"}, "", 100, true},
+        {Protocol::Rot2Prog, "W0967\0020874\002/ ", {"ZENKO,123.5,77"}, ""},
         {Protocol::Rot2Prog,
-         oneTurn,
-         false,
-         100,
-         QByteArray("W0967\x02"
-                    "0874\x02/ ",
-                    13),
-         {"ZENKO,123.5,77"},
-         ""},
-        {Protocol::Rot2Prog,
-         oneTurn,
-         false,
-         100,
          QByteArray("W\0\0\0\0\0\0\0\0\0\0\x0F ", 13),
          {"?", "ZENKO,100,45.27"},
          QByteArray("W\x04\x06\x00\x00\x04\x04\x00\x05\x03\x04 ", 12)},
-        {Protocol::Rotctld, oneTurn, false, 100, "p\n", {"?"}, "100.00\n45.27\n"},
+        {Protocol::Rotctld, "p\n", {"?"}, "100.00\n45.27\n"},
     };
     int row = 0;
     for (const auto& c : cases) {
