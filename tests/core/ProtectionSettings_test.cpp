@@ -23,7 +23,7 @@ std::array<KeyText, 5> Keys(std::optional<QString> stall, std::optional<QString>
 TEST(ParseConfigInteger, OnlyAWholeDecimalIntegerWithinRange) {
     const struct {
         const char* text;
-        std::optional<std::int32_t> value;
+        std::int32_t value;
     } cases[] = {
         {"10", 10},
         {"+5", 5},
@@ -32,24 +32,13 @@ TEST(ParseConfigInteger, OnlyAWholeDecimalIntegerWithinRange) {
         {"007", 7},
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
-        {"2147483648", std::nullopt},
-        {"-2147483649", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"", std::nullopt},
-        {"-", std::nullopt},
-        {"abc", std::nullopt},
-        {"1O", std::nullopt},
-        {"5.5", std::nullopt},
-        {"5 s", std::nullopt},
-        {" 5", std::nullopt},
-        {"0x10", std::nullopt},
-        {"1e3", std::nullopt},
-        {"+-1", std::nullopt},
-        {"\xef\xbc\x95", std::nullopt},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(ParseConfigInteger(QString::fromUtf8(c.text)), c.value);
+        EXPECT_EQ(ParseConfigInteger(QString::fromUtf8(c.text)), c.value) << c.text;
+    }
+    for (const char* text : {"2147483648", "-2147483649", "99999999999999999999", "", "-", "abc",
+                             "1O", "5.5", "5 s", " 5", "0x10", "1e3", "+-1", "\xef\xbc\x95"}) {
+        EXPECT_EQ(ParseConfigInteger(QString::fromUtf8(text)), std::nullopt) << text;
     }
 }
 

@@ -16,46 +16,34 @@ using namespace std::chrono_literals;
 TEST(ParseFaultCommand, TheLinesAScriptWrites) {
     const struct {
         const char* line;
-        bool command;
-        FaultCommand::Action action;
         FaultKind fault;
         Axis axis;
         bool on;
-        double seconds;
-        bool refused;
-    } cases[] = {
-        {"jam az on", true, FaultCommand::Action::Fault, FaultKind::Jam, Axis::Azimuth, true, 0,
-         false},
-        {"  swap el off\r", true, FaultCommand::Action::Fault, FaultKind::Swap, Axis::Elevation,
-         false, 0, false},
-        {"freeze  el  on", true, FaultCommand::Action::Fault, FaultKind::Freeze, Axis::Elevation,
-         true, 0, false},
-        {"restart 8.5", true, FaultCommand::Action::Restart, FaultKind::Jam, Axis::Azimuth, false,
-         8.5, false},
-        {"", false, {}, {}, {}, false, 0, false},
-        {"# a comment", false, {}, {}, {}, false, 0, false},
-        {"jam az", false, {}, {}, {}, false, 0, true},
-        {"jam x on", false, {}, {}, {}, false, 0, true},
-        {"jam az yes", false, {}, {}, {}, false, 0, true},
-        {"restart -1", false, {}, {}, {}, false, 0, true},
-        {"restart 3601", false, {}, {}, {}, false, 0, true},
-        {"restart 1,5", false, {}, {}, {}, false, 0, true},
-        {"Jam az on", false, {}, {}, {}, false, 0, true},
+    } faults[] = {
+        {"jam az on", FaultKind::Jam, Axis::Azimuth, true},
+        {"  swap el off\r", FaultKind::Swap, Axis::Elevation, false},
+        {"freeze  el  on", FaultKind::Freeze, Axis::Elevation, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : faults) {
         SCOPED_TRACE(c.line);
         const FaultCommandOutcome outcome = ParseFaultCommand(QString::fromUtf8(c.line));
-        ASSERT_EQ(outcome.command.has_value(), c.command);
-        EXPECT_EQ(!outcome.refusal.isEmpty(), c.refused);
-        if (c.command) {
-            EXPECT_EQ(outcome.command->action, c.action);
-            EXPECT_EQ(outcome.command->seconds, c.seconds);
-        }
-        if (c.command && c.action == FaultCommand::Action::Fault) {
-            EXPECT_EQ(outcome.command->fault, c.fault);
-            EXPECT_EQ(outcome.command->axis, c.axis);
-            EXPECT_EQ(outcome.command->on, c.on);
-        }
+        ASSERT_TRUE(outcome.command);
+        EXPECT_EQ(outcome.command->action, FaultCommand::Action::Fault);
+        EXPECT_EQ(outcome.command->fault, c.fault);
+        EXPECT_EQ(outcome.command->axis, c.axis);
+        EXPECT_EQ(outcome.command->on, c.on);
+    }
+    const FaultCommandOutcome restart = ParseFaultCommand(QStringLiteral("restart 8.5"));
+    ASSERT_TRUE(restart.command);
+    EXPECT_EQ(restart.command->action, FaultCommand::Action::Restart);
+    EXPECT_EQ(restart.command->seconds, 8.5);
+    // Blank lines and comments do nothing; the rest are refused.
+    for (const char* line : {"", "# a comment", "jam az", "jam x on", "jam az yes", "restart -1",
+                             "restart 3601", "restart 1,5", "Jam az on"}) {
+        SCOPED_TRACE(line);
+        const FaultCommandOutcome outcome = ParseFaultCommand(QString::fromUtf8(line));
+        EXPECT_FALSE(outcome.command);
+        EXPECT_EQ(outcome.refusal.isEmpty(), line[0] == '\0' || line[0] == '#');
     }
 }
 
