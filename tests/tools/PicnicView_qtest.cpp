@@ -80,6 +80,34 @@ protected:
     }
 };
 
+// The picnic-sim program on a free port, quiet; what it prints gathered as it comes.
+struct Program {
+    QProcess process;
+    QByteArray output;
+    QByteArray errors;
+
+    bool start(const QStringList& more = {}) {
+        process.start(
+            QStringLiteral(PICNIC_SIM_PATH),
+            QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")} +
+                more);
+        return process.waitForStarted(kWaitMs) && waitFor("listening on");
+    }
+    bool waitFor(const QByteArray& text, const QByteArray& error = {}) {
+        return QTest::qWaitFor(
+            [&] {
+                output += process.readAllStandardOutput();
+                errors += process.readAllStandardError();
+                return output.contains(text) && errors.contains(error);
+            },
+            kWaitMs);
+    }
+    bool endsOn(int signalNumber) {
+        return ::kill(static_cast<pid_t>(process.processId()), signalNumber) == 0 &&
+               process.waitForFinished(kWaitMs) && process.exitCode() == 0;
+    }
+};
+
 } // namespace
 
 class PicnicViewTest : public QObject {
@@ -92,6 +120,8 @@ private slots:
     void programEndsCleanlyOnASignal_data();
     void programEndsCleanlyOnASignal();
     void buttonsAndSignalsSilenceOneAxis();
+    void faultButtonsAndTheSimulatorAgree();
+    void commandsOnStandardInputSwitchFaults();
     // Last: it runs the application's own event loop to its end.
     void closingTheWindowEndsTheEventLoopWithStatusZero();
 };
@@ -241,31 +271,17 @@ void PicnicViewTest::programEndsCleanlyOnASignal() {
     if (view) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")};
-    if (view) {
-        arguments.append(QStringLiteral("--view"));
-    }
-    program.start(QStringLiteral(PICNIC_SIM_PATH), arguments);
-    QVERIFY(program.waitForStarted(kWaitMs));
-    QByteArray output;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            output += program.readAllStandardOutput();
-            return output.contains("listening on") || program.state() == QProcess::NotRunning;
-        },
-        kWaitMs));
-    QVERIFY2(output.contains("listening on 127.0.0.1:"),
-             (output + program.readAllStandardError()).constData());
-
-    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
-    QVERIFY(program.waitForFinished(kWaitMs));
-    output += program.readAllStandardOutput();
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY2(output.contains("stopped by " + signalName.toLatin1()), output.constData());
-    QVERIFY2(!output.contains("window closed"), output.constData());
+    Program program;
+    program.process.setProcessEnvironment(environment);
+    QVERIFY2(program.start(view ? QStringList{QStringLiteral("--view")} : QStringList{}),
+             (program.output + program.errors).constData());
+    QVERIFY2(program.output.contains("listening on 127.0.0.1:"), program.output.constData());
+    QVERIFY(program.endsOn(signalNumber));
+    program.output += program.process.readAllStandardOutput();
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.output.contains("stopped by " + signalName.toLatin1()),
+             program.output.constData());
+    QVERIFY2(!program.output.contains("window closed"), program.output.constData());
 }
 
 // The buttons and the simulator agree whichever side switches; the running program takes
@@ -284,30 +300,59 @@ void PicnicViewTest::buttonsAndSignalsSilenceOneAxis() {
     QVERIFY(!view.answerButton(Axis::Elevation)->isChecked());
     QVERIFY(view.answerButton(Axis::Elevation)->text().contains(QStringLiteral("無応答")));
 
-    QProcess program;
-    program.start(QStringLiteral(PICNIC_SIM_PATH),
-                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")});
-    QVERIFY(program.waitForStarted(kWaitMs));
-    QByteArray output;
-    const auto waitFor = [&](const QByteArray& text) {
-        return QTest::qWaitFor(
-            [&] {
-                output += program.readAllStandardOutput();
-                return output.contains(text);
-            },
-            kWaitMs);
-    };
-    QVERIFY(waitFor("listening on"));
-    const auto pid = static_cast<pid_t>(program.processId());
+    Program program;
+    QVERIFY(program.start());
+    const auto pid = static_cast<pid_t>(program.process.processId());
     QCOMPARE(::kill(pid, SIGUSR1), 0);
-    QVERIFY2(waitFor("azimuth ADC silent"), output.constData());
+    QVERIFY2(program.waitFor("azimuth ADC silent"), program.output.constData());
     QCOMPARE(::kill(pid, SIGUSR2), 0);
-    QVERIFY2(waitFor("elevation ADC silent"), output.constData());
+    QVERIFY2(program.waitFor("elevation ADC silent"), program.output.constData());
     QCOMPARE(::kill(pid, SIGUSR1), 0);
-    QVERIFY2(waitFor("azimuth ADC answering"), output.constData());
-    QCOMPARE(::kill(pid, SIGTERM), 0);
-    QVERIFY(program.waitForFinished(kWaitMs));
-    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(program.waitFor("azimuth ADC answering"), program.output.constData());
+    QVERIFY(program.endsOn(SIGTERM));
+}
+
+void PicnicViewTest::faultButtonsAndTheSimulatorAgree() {
+    SimulatorOptions options = StillOptions();
+    options.model.elevation.faults.readingFrozen = true;
+    PicnicSimulator simulator(options);
+    QVERIFY(simulator.start());
+    AntennaView view(simulator);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(view.faultButton(Axis::Elevation, 2)->isChecked());
+    QTest::mouseClick(view.faultButton(Axis::Azimuth, 0), Qt::LeftButton);
+    QCOMPARE(simulator.faults(Axis::Azimuth), (AxisFaults{true, false, false}));
+    simulator.setFaults(Axis::Azimuth, {false, true, false});
+    QVERIFY(!view.faultButton(Axis::Azimuth, 0)->isChecked());
+    QVERIFY(view.faultButton(Axis::Azimuth, 1)->isChecked());
+    QVERIFY(view.faultButton(Axis::Azimuth, 1)->text().startsWith(QStringLiteral("●")));
+
+    QTest::mouseClick(view.restartButton(), Qt::LeftButton);
+    QVERIFY(simulator.restarting());
+    QVERIFY(!view.restartButton()->isEnabled());
+    QSignalSpy answering(&simulator, &PicnicSimulator::restartingChanged);
+    simulator.restart(0.05);
+    QVERIFY(answering.wait(kWaitMs) && answering.last().first() == false);
+    QVERIFY(answering.size() >= 2);
+    QVERIFY(view.restartButton()->isEnabled());
+}
+
+// The display-less way a script switches faults: lines on the program's standard input.
+void PicnicViewTest::commandsOnStandardInputSwitchFaults() {
+    Program program;
+    QVERIFY(program.start({QStringLiteral("--commands")}));
+    program.process.write("jam az on\nbogus\nswap el on\nfreeze az on\njam az off\nrestart 0.2\n");
+    QVERIFY2(program.waitFor("picnic-sim: board answering again, I/O directions not set",
+                             "picnic-sim: unknown command bogus"),
+             (program.output + program.errors).constData());
+    for (const char* line :
+         {"picnic-sim: azimuth jammed\n", "picnic-sim: elevation relays swapped\n",
+          "picnic-sim: azimuth reading frozen\n", "picnic-sim: azimuth free\n",
+          "picnic-sim: board restarting, silent for 0.2 s, I/O directions forgotten\n"}) {
+        QVERIFY2(program.output.contains(line), program.output.constData());
+    }
+    QVERIFY(program.endsOn(SIGTERM));
 }
 
 void PicnicViewTest::closingTheWindowEndsTheEventLoopWithStatusZero() {
