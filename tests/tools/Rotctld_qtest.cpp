@@ -9,12 +9,15 @@
 #include "BuildPaths.h"
 
 #include "platform/Formats.h"
+#include "support/JournalCapture.h"
 #include "tools/FakeController.h"
+#include "zenko-rotctld/RotctldCommandLine.h"
 
 using namespace zenko;
 using rotctld::BridgeSettings;
 using rotctld::RotctldBridge;
 using test::FakeController;
+using test::JournalCapture;
 using test::StartBridge;
 
 namespace {
@@ -22,10 +25,15 @@ namespace {
 const QHostAddress kLoopback(QHostAddress::LocalHost);
 constexpr int kWaitMs = 3000;
 
-// A tracking program's connection on 127.0.0.1.
+// A tracking program's connection to 127.0.0.1, from `from` when given.
 class Client {
 public:
-    explicit Client(std::uint16_t port) { m_socket.connectToHost(kLoopback, port); }
+    explicit Client(std::uint16_t port, const QHostAddress& from = {}) {
+        if (!from.isNull()) {
+            m_socket.bind(from, 0);
+        }
+        m_socket.connectToHost(kLoopback, port);
+    }
 
     bool connected() {
         return QTest::qWaitFor([&] { return m_socket.state() == QAbstractSocket::ConnectedState; },
@@ -96,6 +104,7 @@ private slots:
     void aFloodOfCommandsIsAnsweredInOrder();
     void quitClosesAfterTheEarlierReplies();
     void programCommandLineAndSignals();
+    void clientOutsideTheAllowListIsClosedAtOnceAndNothingReachesTheController();
 };
 
 void RotctldTest::commandsAndWhatTheControllerReceives() {
@@ -383,6 +392,35 @@ void RotctldTest::programCommandLineAndSignals() {
             QLatin1Char('$'));
         QVERIFY2(pattern.match(lines[i]).hasMatch(), qPrintable(lines[i]));
     }
+}
+
+void RotctldTest::clientOutsideTheAllowListIsClosedAtOnceAndNothingReachesTheController() {
+    JournalCapture journal;
+    FakeController controller;
+    controller.azimuth = 10;
+    controller.elevation = 20;
+    rotctld::CommandLineOutcome outcome = rotctld::ParseCommandLine(
+        {QStringLiteral("--allow"), QStringLiteral("127.0.0.1, 10.0.0.0/8"),
+         QStringLiteral("--controller-port"), Port(controller.port())});
+    QCOMPARE(outcome.action, rotctld::CommandLineOutcome::Action::Run);
+    outcome.settings.listenPort = 0;
+    RotctldBridge bridge(outcome.settings);
+    QVERIFY(bridge.listen());
+
+    for (int connection = 0; connection < 2; ++connection) {
+        Client outsider(bridge.serverPort(), QHostAddress(QStringLiteral("127.0.0.2")));
+        outsider.send("P 200 60\np\n");
+        QVERIFY(outsider.closedByPeer());
+        QCOMPARE(outsider.pending(), QByteArray());
+    }
+    QCOMPARE(JournalCapture::count(QStringLiteral("client 127.0.0.2 refused, not in --allow")), 1);
+    QCOMPARE(JournalCapture::count(QStringLiteral("client 127.0.0.2")), 1);
+
+    Client tracker(bridge.serverPort());
+    tracker.send("p\nq\n");
+    QVERIFY(tracker.closedByPeer());
+    QCOMPARE(tracker.pending(), QByteArray("10.00\n20.00\n"));
+    QCOMPARE(controller.requests, QList<QByteArray>{"?"});
 }
 
 QTEST_MAIN(RotctldTest)
