@@ -10,6 +10,8 @@
 using namespace zenko;
 using test::JournalCapture;
 using test::LinkFixture;
+using test::Relays;
+using test::RelaysOf;
 
 namespace {
 
@@ -17,32 +19,13 @@ constexpr char kAzMask = '\xcf';
 constexpr char kElMask = '\x3f';
 const QString kPlainTitle = QStringLiteral("アンテナコントローラ");
 // Standing still far below both targets, so that every control step drives both axes.
-const QByteArray kFarTargets =
-    "Local_Remote_Selector=2\nLocal_Set_Az_Ang=150\nLocal_Set_El_Ang=80\n";
+const QByteArray kFarTargets = test::LocalTarget(150, 80);
 
 picnic::SimulatorOptions StillBoard() {
     picnic::SimulatorOptions options;
     options.model.azimuth.speed = 0;
     options.model.elevation.speed = 0;
     return options;
-}
-
-// One axis' relay commands from the index-th datagram on: their indices, and whether each drives.
-struct Relays {
-    QList<qsizetype> at;
-    QList<bool> drives;
-};
-
-Relays RelaysOf(const LinkFixture& link, char mask, qsizetype from = 0) {
-    Relays relays;
-    const auto& commands = link.board.commands();
-    for (qsizetype i = from; i < commands.size(); ++i) {
-        if (commands[i].kind == picnic::CommandKind::Relay && commands[i].bytes[3] == mask) {
-            relays.at << i;
-            relays.drives << (commands[i].bytes[4] != 0);
-        }
-    }
-    return relays;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 using namespace zenko;
 using test::BoardAt;
 using test::LinkFixture;
+using test::LocalTarget;
 
 namespace {
 
@@ -18,12 +19,6 @@ const QByteArray kAzOff = "030601cf00";
 const QByteArray kElOff = "0306013f00";
 const QByteArray kAzIncrease = "030601cf10";
 const QByteArray kAzDecrease = "030601cf20";
-
-// The Local source with whole-degree targets.
-QByteArray LocalTarget(int azimuth, int elevation) {
-    return "Local_Remote_Selector=2\nLocal_Set_Az_Ang=" + QByteArray::number(azimuth) +
-           "\nLocal_Set_El_Ang=" + QByteArray::number(elevation) + "\n";
-}
 
 // Nothing can reach the board once none of the sockets that send to it is open and no timer
 // would open them again.

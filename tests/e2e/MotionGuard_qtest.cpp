@@ -7,39 +7,13 @@
 using namespace zenko;
 using test::JournalCapture;
 using test::LinkFixture;
+using test::RelaysOf;
 
 namespace {
 
 constexpr char kAzMask = '\xcf';
 constexpr std::uint8_t kAzIncrease = 0x10;
 constexpr std::uint8_t kAzDecrease = 0x20;
-
-struct AzRelay {
-    qsizetype index;
-    std::uint8_t value;
-};
-
-// The azimuth's relay commands from the index-th datagram on.
-QList<AzRelay> AzRelays(const LinkFixture& link, qsizetype from = 0) {
-    QList<AzRelay> relays;
-    const auto& commands = link.board.commands();
-    for (qsizetype i = from; i < commands.size(); ++i) {
-        if (commands[i].kind == picnic::CommandKind::Relay && commands[i].bytes[3] == kAzMask) {
-            relays.append({i, static_cast<std::uint8_t>(commands[i].bytes[4])});
-        }
-    }
-    return relays;
-}
-
-bool Drives(const QList<AzRelay>& relays, std::uint8_t value) {
-    return std::any_of(relays.begin(), relays.end(),
-                       [value](const AzRelay& relay) { return relay.value == value; });
-}
-
-QByteArray LocalTarget(int azimuth) {
-    return "Local_Remote_Selector=2\nLocal_Set_Az_Ang=" + QByteArray::number(azimuth) +
-           "\nLocal_Set_El_Ang=45\n";
-}
 
 } // namespace
 
@@ -67,20 +41,20 @@ void MotionGuardTest::stallSwitchesOffUntilTheOtherDirection() {
     JournalCapture journal;
     picnic::SimulatorOptions board = test::BoardAt(100, 45, 10);
     board.model.azimuth.faults.jammed = true;
-    LinkFixture link(board, "Stall_Timeout=2\n" + law + LocalTarget(150));
+    LinkFixture link(board, "Stall_Timeout=2\n" + law + test::LocalTarget(150, 45));
     link.start();
-    QTRY_VERIFY_WITH_TIMEOUT(Drives(AzRelays(link), kAzIncrease), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask).bytes.contains(kAzIncrease), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(
         link.dlg().windowTitle().endsWith(QStringLiteral(" - 方位角 動きなし")), 6000);
     QCOMPARE(journal.count("zenko.link warning: azimuth: stalled: "), 1);
     const qsizetype trippedAt = link.board.commands().size();
-    QTRY_VERIFY_WITH_TIMEOUT(AzRelays(link, trippedAt).size() >= 3, 5000);
-    QVERIFY(!Drives(AzRelays(link, trippedAt), kAzIncrease));
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, trippedAt).at.size() >= 3, 5000);
+    QVERIFY(!RelaysOf(link, kAzMask, trippedAt).bytes.contains(kAzIncrease));
     QCOMPARE(link.board.modelNow().relayByte() & (kAzIncrease | kAzDecrease), 0);
 
     const qsizetype backAt = link.board.commands().size();
     link.window->setText(ui::ctl::LocalAz, QStringLiteral("50"));
-    QTRY_VERIFY_WITH_TIMEOUT(Drives(AzRelays(link, backAt), kAzDecrease), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, backAt).bytes.contains(kAzDecrease), 3000);
     link.dlg().OnStop();
     QCOMPARE(link.dlg().windowTitle(), QStringLiteral("アンテナコントローラ"));
 }
@@ -90,17 +64,18 @@ void MotionGuardTest::stallSwitchesOffUntilTheOtherDirection() {
 void MotionGuardTest::anAxisBeyondItsLimitIsBroughtBackAndNeverDrivenOut() {
     JournalCapture journal;
     LinkFixture link(test::BoardAt(130, 45, 10),
-                     "Az_Min_Ang=10\nAz_Max_Ang=120\n" + LocalTarget(150));
+                     "Az_Min_Ang=10\nAz_Max_Ang=120\n" + test::LocalTarget(150, 45));
     link.start();
     QTRY_VERIFY_WITH_TIMEOUT(link.board.modelNow().angle(picnic::Axis::Azimuth) < 121.0, 5000);
     const qsizetype backAt = link.board.commands().size();
-    QTRY_VERIFY_WITH_TIMEOUT(AzRelays(link, backAt).size() >= 4, 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, backAt).at.size() >= 4, 6000);
     // Inside the limit the axis may be driven up to it, never from it outwards.
-    for (const AzRelay& relay : AzRelays(link)) {
-        const double azimuth = link.board.commands()[relay.index].after.azimuth;
-        QVERIFY2(relay.value != kAzIncrease || azimuth < 120.0,
+    const test::Relays relays = RelaysOf(link, kAzMask);
+    for (qsizetype i = 0; i < relays.at.size(); ++i) {
+        const double azimuth = link.board.commands()[relays.at[i]].after.azimuth;
+        QVERIFY2(relays.bytes[i] != kAzIncrease || azimuth < 120.0,
                  qPrintable(QString::number(azimuth)));
-        QVERIFY2(relay.index < backAt || azimuth < 121.0, qPrintable(QString::number(azimuth)));
+        QVERIFY2(relays.at[i] < backAt || azimuth < 121.0, qPrintable(QString::number(azimuth)));
     }
     QVERIFY(link.dlg().windowTitle().endsWith(QStringLiteral(" - 方位角 目標制限中")));
     QCOMPARE(journal.count("azimuth: target 150.00 deg clamped to the limit 120 deg"), 1);
@@ -115,9 +90,9 @@ void MotionGuardTest::anAxisBeyondItsLimitIsBroughtBackAndNeverDrivenOut() {
 // again the six commands of Start go out again before the next drive, and the axis turns.
 void MotionGuardTest::aRestartedBoardGetsItsIoDirectionsBeforeTheNextDrive() {
     JournalCapture journal;
-    LinkFixture link(test::BoardAt(20, 45, 5), "Feedback_Timeout=1\n" + LocalTarget(150));
+    LinkFixture link(test::BoardAt(20, 45, 5), "Feedback_Timeout=1\n" + test::LocalTarget(150, 45));
     link.start();
-    QTRY_VERIFY_WITH_TIMEOUT(Drives(AzRelays(link), kAzIncrease), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask).bytes.contains(kAzIncrease), 3000);
     const QList<QByteArray> startDirections = link.commandsHex().mid(0, 6);
     link.board.restart(2.0);
     QTRY_VERIFY_WITH_TIMEOUT(!link.board.restarting(), 5000);
@@ -129,11 +104,10 @@ void MotionGuardTest::aRestartedBoardGetsItsIoDirectionsBeforeTheNextDrive() {
         });
     QVERIFY(lastIgnored != commands.rend());
     const qsizetype answeringAt = commands.rend() - lastIgnored;
-    QTRY_VERIFY_WITH_TIMEOUT(Drives(AzRelays(link, answeringAt), kAzIncrease), 5000);
-    const QList<AzRelay> relays = AzRelays(link, answeringAt);
-    const qsizetype driveAt = std::find_if(relays.begin(), relays.end(), [](const AzRelay& relay) {
-                                  return relay.value == kAzIncrease;
-                              })->index;
+    QTRY_VERIFY_WITH_TIMEOUT(RelaysOf(link, kAzMask, answeringAt).bytes.contains(kAzIncrease),
+                             5000);
+    const test::Relays relays = RelaysOf(link, kAzMask, answeringAt);
+    const qsizetype driveAt = relays.at[relays.bytes.indexOf(kAzIncrease)];
     const QList<QByteArray> sent = link.commandsHex().mid(answeringAt, driveAt - answeringAt);
     const qsizetype resentAt = sent.indexOf(startDirections.first());
     QVERIFY2(resentAt >= 0, qPrintable(sent.join(' ')));

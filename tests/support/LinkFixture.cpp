@@ -17,6 +17,11 @@ picnic::SimulatorOptions BoardAt(double azimuth, double elevation, double speed)
     return options;
 }
 
+QByteArray LocalTarget(int azimuth, int elevation) {
+    return "Local_Remote_Selector=2\nLocal_Set_Az_Ang=" + QByteArray::number(azimuth) +
+           "\nLocal_Set_El_Ang=" + QByteArray::number(elevation) + "\n";
+}
+
 std::uint16_t FreeUdpPort() {
     // The controller holds ports as signed 16-bit numbers, so the system's ephemeral ports
     // (above 32767) would be refused: pick a free one below.
@@ -91,6 +96,19 @@ QList<QByteArray> LinkFixture::commandsHex() const {
 
 bool LinkFixture::waitForCommands(qsizetype count, int timeoutMs) const {
     return QTest::qWaitFor([&] { return board.commands().size() >= count; }, timeoutMs);
+}
+
+Relays RelaysOf(const LinkFixture& link, char mask, qsizetype from) {
+    Relays relays;
+    const auto& commands = link.board.commands();
+    for (qsizetype i = from; i < commands.size(); ++i) {
+        if (commands[i].kind == picnic::CommandKind::Relay && commands[i].bytes[3] == mask) {
+            relays.at << i;
+            relays.bytes << static_cast<std::uint8_t>(commands[i].bytes[4]);
+            relays.drives << (commands[i].bytes[4] != 0);
+        }
+    }
+    return relays;
 }
 
 } // namespace zenko::test

@@ -13,6 +13,9 @@ namespace zenko::test {
 // A simulated board whose axes start at these angles and turn at `speed` degrees a second.
 picnic::SimulatorOptions BoardAt(double azimuth, double elevation, double speed);
 
+// The keys of [ZENKO] that choose the Local source with these whole-degree targets.
+QByteArray LocalTarget(int azimuth, int elevation);
+
 // A free UDP port on loopback at the time of asking.
 std::uint16_t FreeUdpPort();
 
@@ -39,5 +42,14 @@ public:
     // Waits (bounded) until the board has received at least `count` commands.
     bool waitForCommands(qsizetype count, int timeoutMs = 5000) const;
 };
+
+// One axis' relay commands (by their mask byte) from the index-th datagram on: their indices, the
+// relay byte each writes, and whether it drives.
+struct Relays {
+    QList<qsizetype> at;
+    QList<std::uint8_t> bytes;
+    QList<bool> drives;
+};
+Relays RelaysOf(const LinkFixture& link, char mask, qsizetype from = 0);
 
 } // namespace zenko::test
