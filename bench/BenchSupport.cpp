@@ -28,6 +28,7 @@ namespace {
 constexpr std::uint32_t kPortSpan = kHighestPort - kLowestPort + 1;
 constexpr int kPortAttempts = 2000;
 constexpr int kBoardStartAttempts = 5;
+constexpr int kInProcessBoardAttempts = 20;
 constexpr int kBoardStartTimeoutMs = 5000;
 constexpr int kBoardStopTimeoutMs = 3000;
 
@@ -334,6 +335,18 @@ std::optional<BoardLine> ParseBoardLine(const QByteArray& line) {
         return std::nullopt;
     }
     return parsed;
+}
+
+std::unique_ptr<picnic::PicnicSimulator> StartBoardInProcess(picnic::SimulatorOptions options,
+                                                             PortPicker& ports) {
+    for (int attempt = 0; attempt < kInProcessBoardAttempts; ++attempt) {
+        options.port = ports.next();
+        auto board = std::make_unique<picnic::PicnicSimulator>(options);
+        if (board->start()) {
+            return board;
+        }
+    }
+    return nullptr;
 }
 
 BoardProcess::~BoardProcess() {

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "picnic-sim/PicnicSimulator.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "ui/ControllerDlg.h"
@@ -158,6 +159,11 @@ struct BoardLine {
 };
 // Nothing for status lines, its own messages and anything else that is not a datagram.
 std::optional<BoardLine> ParseBoardLine(const QByteArray& line);
+
+// The simulated board in this process on a free loopback port (`options.port` is chosen), another
+// tried when the one picked was taken meanwhile; null when none could be bound.
+std::unique_ptr<picnic::PicnicSimulator> StartBoardInProcess(picnic::SimulatorOptions options,
+                                                             PortPicker& ports);
 
 // The picnic-sim program on a free loopback port, ended (SIGTERM, then kill) when destroyed.
 class BoardProcess {

@@ -289,14 +289,8 @@ FaultResult RunRealTimeFault(const FaultCase& fault, bool tracking, int interval
     picnic::SimulatorOptions boardOptions;
     boardOptions.model = FaultRotator(options, fault);
     boardOptions.historyLimit = 0;
-    std::unique_ptr<picnic::PicnicSimulator> board;
-    for (int attempt = 0; attempt < 20 && !board; ++attempt) {
-        boardOptions.port = ports.next();
-        board = std::make_unique<picnic::PicnicSimulator>(boardOptions);
-        if (!board->start()) {
-            board.reset();
-        }
-    }
+    const std::unique_ptr<picnic::PicnicSimulator> board =
+        bench::StartBoardInProcess(boardOptions, ports);
     if (!board) {
         return {};
     }

@@ -422,14 +422,8 @@ int ServeController(bool allowList) {
     boardOptions.model.elevation.startAngle = kElevationStart;
     boardOptions.model.azimuth.speed = 0;
     boardOptions.model.elevation.speed = 0;
-    std::unique_ptr<picnic::PicnicSimulator> board;
-    for (int attempt = 0; attempt < 20 && !board; ++attempt) {
-        boardOptions.port = ports.next();
-        board = std::make_unique<picnic::PicnicSimulator>(boardOptions);
-        if (!board->start()) {
-            board.reset();
-        }
-    }
+    const std::unique_ptr<picnic::PicnicSimulator> board =
+        bench::StartBoardInProcess(boardOptions, ports);
     if (!board) {
         bench::PrintError(QStringLiteral("setvalue_roundtrip --serve: no port for the board"));
         return 1;

@@ -45,7 +45,6 @@ constexpr int kSampleIntervalMs = 50;
 constexpr int kMoveSampleIntervalMs = 20;
 constexpr int kTargetIntervalMs = 1000;
 constexpr double kDeadBand = 1.0;
-constexpr int kBoardStartAttempts = 20;
 
 struct TrackingOptions {
     double maximumElevation = 60.0;
@@ -88,18 +87,6 @@ picnic::SimulatorOptions BoardOptions(const TrackingOptions& tracking) {
     // Every relay change is counted as it arrives; nothing needs the datagrams afterwards.
     options.historyLimit = 0;
     return options;
-}
-
-std::unique_ptr<picnic::PicnicSimulator> StartBoard(picnic::SimulatorOptions options,
-                                                    bench::PortPicker& ports) {
-    for (int attempt = 0; attempt < kBoardStartAttempts; ++attempt) {
-        options.port = ports.next();
-        auto board = std::make_unique<picnic::PicnicSimulator>(options);
-        if (board->start()) {
-            return board;
-        }
-    }
-    return nullptr;
 }
 
 // A controller of the board, its set-value services on free ports.
@@ -176,7 +163,7 @@ bool TrackingBench::startBoard() {
     const bench::SkyPosition first = m_pass.at(m_start);
     options.model.azimuth.startAngle = first.azimuth;
     options.model.elevation.startAngle = first.elevation;
-    m_board = StartBoard(options, m_ports);
+    m_board = bench::StartBoardInProcess(options, m_ports);
     return m_board != nullptr;
 }
 
@@ -382,7 +369,8 @@ std::optional<bench::MoveRecord> MoveBench::runMove(const bench::PresetMove& mov
     options.model.azimuth.line = {0.0, 0.0, bench::kPresetAzimuthSpan, 4.5};
     options.model.azimuth.startAngle = move.azimuthFrom;
     options.model.elevation.startAngle = move.elevationFrom;
-    const std::unique_ptr<picnic::PicnicSimulator> board = StartBoard(options, m_ports);
+    const std::unique_ptr<picnic::PicnicSimulator> board =
+        bench::StartBoardInProcess(options, m_ports);
     if (board == nullptr) {
         bench::PrintError(QStringLiteral("tracking_accuracy: no port for the board"));
         return std::nullopt;
