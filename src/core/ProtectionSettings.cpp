@@ -2,32 +2,20 @@
 
 #include <limits>
 
+#include "platform/Numbers.h"
+
 namespace zenko::core {
 
 std::optional<std::int32_t> ParseConfigInteger(const QString& text) {
-    qsizetype position = 0;
-    const bool negative = text.startsWith(u'-');
-    if (negative || text.startsWith(u'+')) {
-        position = 1;
-    }
-    if (position == text.size()) {
+    // A '+' is taken as well as a '-', but not both.
+    const bool plus = text.startsWith(u'+') && !text.startsWith(QLatin1String("+-"));
+    const auto value =
+        platform::ParseInteger(plus ? text.mid(1) : text, std::numeric_limits<std::int32_t>::min(),
+                               std::numeric_limits<std::int32_t>::max());
+    if (!value) {
         return std::nullopt;
     }
-    // The magnitude of the most negative value is one more than the largest positive one.
-    const std::int64_t limit =
-        std::int64_t{std::numeric_limits<std::int32_t>::max()} + (negative ? 1 : 0);
-    std::int64_t magnitude = 0;
-    for (; position < text.size(); ++position) {
-        const char16_t character = text[position].unicode();
-        if (character < u'0' || character > u'9') {
-            return std::nullopt;
-        }
-        magnitude = magnitude * 10 + (character - u'0');
-        if (magnitude > limit) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return static_cast<std::int32_t>(*value);
 }
 
 ProtectionSettings ReadProtectionSettings(const std::array<KeyText, 5>& keys) {

@@ -213,6 +213,18 @@ std::optional<std::int64_t> ParseFieldInteger(const QString& text, FieldInteger 
         std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), kind);
 }
 
+std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest) {
+    const QByteArray bytes = text.toUtf8();
+    long long value = 0;
+    const char* const end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    if (bytes.isEmpty() || error != std::errc() || stop != end || value < lowest ||
+        value > highest) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::int32_t TruncateToInt32(double value) {
     if (std::isnan(value)) {
         return 0;

@@ -44,6 +44,11 @@ inline std::optional<std::int64_t> ParseFieldInteger(const char* text, FieldInte
     return ParseFieldInteger(std::string_view(text), kind);
 }
 
+// The strict reading of a whole value: decimal digits with an optional '-', nothing else (no
+// blanks, no '+'), within lowest..highest. Command-line numbers and the keys that guard the
+// rotator are read so, where a slip must be refused rather than read as some number.
+std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest);
+
 // Defined conversions of a double that may be NaN, infinite or out of range.
 // NaN gives 0; other values truncate toward zero and clamp to the 32-bit range.
 std::int32_t TruncateToInt32(double value);

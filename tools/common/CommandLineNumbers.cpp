@@ -9,18 +9,6 @@
 
 namespace zenko::tools {
 
-std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest) {
-    const QByteArray bytes = text.toUtf8();
-    long long value = 0;
-    const char* const end = bytes.constData() + bytes.size();
-    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    if (bytes.isEmpty() || error != std::errc() || stop != end || value < lowest ||
-        value > highest) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<std::uint16_t> ParsePort(const QString& text, PortZero zero) {
     const auto port = ParseInteger(text, zero == PortZero::AnyFreePort ? 0 : 1,
                                    std::numeric_limits<std::uint16_t>::max());

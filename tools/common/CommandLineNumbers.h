@@ -6,11 +6,13 @@
 
 #include <QString>
 
+#include "platform/Numbers.h"
+
 // Numbers on the tools' command lines, read in the C locale's form whatever the user's locale.
 namespace zenko::tools {
 
 // Decimal digits with an optional '-', nothing else, within lowest..highest.
-std::optional<long long> ParseInteger(const QString& text, long long lowest, long long highest);
+using platform::ParseInteger;
 
 enum class PortZero { Refused, AnyFreePort };
 std::optional<std::uint16_t> ParsePort(const QString& text, PortZero zero);
