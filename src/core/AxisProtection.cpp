@@ -19,7 +19,7 @@ bool MotionJudgedWithoutReading(bool feedbackGuard, std::int64_t sinceReplyMs,
 }
 
 AxisProtection::AxisProtection(double stallTimeoutSeconds, const AngleLimits& limits)
-    : m_motion(stallTimeoutSeconds), m_stallGuard(stallTimeoutSeconds > 0), m_limits(limits) {}
+    : m_motion(stallTimeoutSeconds), m_limits(limits) {}
 
 void AxisProtection::relay(double seconds, int direction) {
     m_relay = direction;

@@ -11,6 +11,11 @@
 // degrees, +1 the relay that increases the angle and -1 the one that decreases it.
 namespace zenko::core {
 
+// The direction of an axis' relay command: +1 increase, -1 decrease, 0 off.
+inline int RelayDirection(bool increaseOn, bool decreaseOn) {
+    return (increaseOn ? 1 : 0) - (decreaseOn ? 1 : 0);
+}
+
 // Limits a few degrees inside the rotator's mechanical stops.
 struct AngleLimits {
     bool active = false;
@@ -53,7 +58,7 @@ public:
     AxisProtection(double stallTimeoutSeconds, const AngleLimits& limits);
 
     // Whether any guard of this class is configured; without one it allows everything.
-    bool active() const { return m_stallGuard || m_limits.active; }
+    bool active() const { return m_motion.armed() || m_limits.active; }
 
     // Every relay command sent for the axis.
     void relay(double seconds, int direction);
@@ -78,7 +83,6 @@ public:
 
 private:
     MotionGuard m_motion;
-    bool m_stallGuard = false;
     AngleLimits m_limits;
     int m_relay = 0;
     std::optional<double> m_clampedTo;

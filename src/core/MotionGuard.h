@@ -43,6 +43,8 @@ public:
     // Between readings: the drive goes on while the readings stand.
     std::optional<MotionTripReport> check(double seconds);
 
+    // Whether a timeout is set, so that the guard can trip at all.
+    bool armed() const { return m_timeout > 0; }
     // Until Stop and Start: a stalled direction gets no drive, a reversed axis none at all.
     bool allows(int direction) const;
     bool stalled() const { return m_stalled[0] || m_stalled[1]; }

@@ -55,10 +55,7 @@ void CControllerDlg::RunControlStep() {
         const bool fresh = CheckAxisFeedback(axis.axis);
         if (this->*axis.outputOn == 1 && fresh) {
             core::DriveOrder order = core::DecideDrive(driveError, driveTime);
-            if (!MayDrive(axis.axis,
-                          order.increaseOn   ? 1
-                          : order.decreaseOn ? -1
-                                             : 0,
+            if (!MayDrive(axis.axis, core::RelayDirection(order.increaseOn, order.decreaseOn),
                           this->*axis.angle)) {
                 order = {};
             }

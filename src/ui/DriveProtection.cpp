@@ -8,14 +8,6 @@
 
 using namespace zenko;
 
-namespace {
-
-int RelayDirection(std::uint8_t increaseOn, std::uint8_t decreaseOn) {
-    return (increaseOn != 0 ? 1 : 0) - (decreaseOn != 0 ? 1 : 0);
-}
-
-} // namespace
-
 void CControllerDlg::ReadProtectionKeys() {
     namespace key = config::key;
     const auto keyText = [this](const QString& name) {
@@ -48,7 +40,7 @@ void CControllerDlg::NoteRelayCommand(std::int32_t axis, std::uint8_t increaseOn
         return;
     }
     m_protection[ui::AxisIndex(static_cast<core::AxisId>(axis))].relay(
-        ProtectionSeconds(), RelayDirection(increaseOn, decreaseOn));
+        ProtectionSeconds(), core::RelayDirection(increaseOn != 0, decreaseOn != 0));
 }
 
 void CControllerDlg::CheckProtectedReading(core::AxisId axis) {
