@@ -19,7 +19,6 @@ private slots:
 };
 
 void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSignal() {
-    const QString instanceName = QStringLiteral("ZENKO");
     QTemporaryDir folder;
     const QString executable = folder.filePath(QStringLiteral("zenko"));
     QVERIFY(QFile::copy(QStringLiteral(ZENKO_PATH), executable));
@@ -29,7 +28,7 @@ void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSi
     QProcess first;
     StartController(first, executable);
     QByteArray printed;
-    const ControllerStartup startup = AwaitStartup(first, instanceName, printed);
+    const ControllerStartup startup = AwaitStartup(first, printed);
     if (startup.anotherCopyRuns) {
         QSKIP(kAnotherControllerRuns);
     }
@@ -59,7 +58,7 @@ void ZenkoProgramTest::journalsItsStartRefusesASecondCopyAndEndsOnATerminationSi
     QProcess third;
     StartController(third, executable);
     QByteArray thirdPrinted;
-    const ControllerStartup again = AwaitStartup(third, instanceName, thirdPrinted);
+    const ControllerStartup again = AwaitStartup(third, thirdPrinted);
     QVERIFY2(again.up, again.failure.constData());
     third.terminate();
     QVERIFY(third.waitForFinished(10000));

@@ -5,11 +5,13 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "support/JournalCapture.h"
 #include "support/LinkFixture.h"
 #include "ui/MainWindowTemplate.h"
 
 using namespace zenko;
 using test::BoardAt;
+using test::JournalCapture;
 using test::LinkFixture;
 using test::LocalTarget;
 
@@ -286,6 +288,7 @@ void LinkTest::abortedStartCanBeRepeatedOnceTheCauseIsGone() {
     link.dlg().OnStop();
 }
 
+// A refused Start opens nothing, so nothing can have gone to the board or been served.
 void LinkTest::startChecksRefuseBadSettings() {
     const struct {
         QByteArray ini;
@@ -296,12 +299,23 @@ void LinkTest::startChecksRefuseBadSettings() {
         {"Bin_Set_Value_Receiving_Port=65535\n", "Binary Set Value Receiving Port is invalid !"},
         {"PICNIC_PARA_PORT=0\n", "PICNIC Pararel Port is invalid !"},
         {"Control_Interval=0\n", "Control Interval is invalid !"},
+        {"SetValue_Allow=127.0.0.1,,192.0.2.1\n", "SetValue_Allow entry 2 is empty !"},
+        {"SetValue_Allow=10.0.0.0/33\n", "SetValue_Allow entry 1 \"10.0.0.0/33\" is invalid !"},
+        // The motion guard's keys fail closed: letters, a letter O for a zero, and of an empty
+        // key and a bad one the first that is read.
+        {"Stall_Timeout=abc\n", "Stall_Timeout is invalid !"},
+        {"Az_Min_Ang=1O\nAz_Max_Ang=20\n", "Az_Min_Ang is invalid !"},
+        {"El_Max_Ang=\nStall_Timeout=x\n", "Stall_Timeout is invalid !"},
     };
     for (const auto& c : cases) {
+        const JournalCapture journal;
+        const QString message = QString::fromUtf8(c.message);
         LinkFixture link(BoardAt(0, 0, 10), c.ini);
         link.dlg().OnStart();
-        QCOMPARE(link.window->messages.messages, QStringList{QString::fromUtf8(c.message)});
+        QCOMPARE(link.window->messages.messages, QStringList{message});
+        QCOMPARE(journal.count(QStringLiteral("zenko.link warning: start refused: ") + message), 1);
         QVERIFY(!link.dlg().m_bRunning);
+        QVERIFY(!link.dlg().m_sockBin.isCreated());
         QVERIFY(NothingLeftToSend(link.dlg()));
         QCOMPARE(link.board.commands().size(), 0);
     }

@@ -24,8 +24,6 @@ private slots:
     void stallSwitchesOffUntilTheOtherDirection();
     void anAxisBeyondItsLimitIsBroughtBackAndNeverDrivenOut();
     void aRestartedBoardGetsItsIoDirectionsBeforeTheNextDrive();
-    void anUnreadableKeyRefusesStart_data();
-    void anUnreadableKeyRefusesStart();
 };
 
 void MotionGuardTest::stallSwitchesOffUntilTheOtherDirection_data() {
@@ -115,28 +113,6 @@ void MotionGuardTest::aRestartedBoardGetsItsIoDirectionsBeforeTheNextDrive() {
     QTRY_VERIFY_WITH_TIMEOUT(link.board.modelNow().relayByte() & kAzIncrease, 3000);
     QCOMPARE(journal.count("zenko.link info: I/O directions sent again: "), 1);
     link.dlg().OnStop();
-}
-
-void MotionGuardTest::anUnreadableKeyRefusesStart_data() {
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("letters") << QByteArray("Stall_Timeout=abc\n")
-                             << QStringLiteral("Stall_Timeout is invalid !");
-    QTest::newRow("letter O for zero") << QByteArray("Az_Min_Ang=1O\nAz_Max_Ang=20\n")
-                                       << QStringLiteral("Az_Min_Ang is invalid !");
-    QTest::newRow("empty, the first of two") << QByteArray("El_Max_Ang=\nStall_Timeout=x\n")
-                                             << QStringLiteral("Stall_Timeout is invalid !");
-}
-
-void MotionGuardTest::anUnreadableKeyRefusesStart() {
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, message);
-    JournalCapture journal;
-    LinkFixture link({}, ini);
-    link.dlg().OnStart();
-    QVERIFY(!link.dlg().m_bRunning);
-    QCOMPARE(link.window->messages.messages, QStringList{message});
-    QCOMPARE(journal.count(QStringLiteral("zenko.link warning: start refused: ") + message), 1);
 }
 
 QTEST_MAIN(MotionGuardTest)

@@ -37,8 +37,6 @@ private slots:
     void oversizedDatagramIsDroppedAndTheNextAnswered();
     void servicesCloseWithStop();
     void refusedSenderIsNotAnsweredAndMovesNothingWhileAnAllowedOneIsServed();
-    void listThatDoesNotParseRefusesStartAndSendsNothing_data();
-    void listThatDoesNotParseRefusesStartAndSendsNothing();
 };
 
 void SetValueTest::asciiRequestMovesTheAntennaWithTheSelectorAtRemote() {
@@ -181,32 +179,6 @@ void SetValueTest::refusedSenderIsNotAnsweredAndMovesNothingWhileAnAllowedOneIsS
     QCOMPARE(link.dlg().m_dAzTarget, 20.0);
     QTRY_VERIFY_WITH_TIMEOUT(DrivingRelayCommands(link.board) > 0, 10000);
     link.dlg().OnStop();
-}
-
-void SetValueTest::listThatDoesNotParseRefusesStartAndSendsNothing_data() {
-    QTest::addColumn<QByteArray>("list");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("empty entry") << QByteArray("127.0.0.1,,192.0.2.1")
-                                 << QStringLiteral("SetValue_Allow entry 2 is empty !");
-    QTest::newRow("prefix 33") << QByteArray("10.0.0.0/33")
-                               << QStringLiteral("SetValue_Allow entry 1 \"10.0.0.0/33\" is "
-                                                 "invalid !");
-}
-
-void SetValueTest::listThatDoesNotParseRefusesStartAndSendsNothing() {
-    QFETCH(QByteArray, list);
-    QFETCH(QString, message);
-    JournalCapture journal;
-    LinkFixture link(BoardAt(0, 0, 0), "SetValue_Allow=" + list + "\n");
-    link.dlg().OnStart();
-    QVERIFY(!link.dlg().m_bRunning);
-    QCOMPARE(link.window->messages.messages, QStringList{message});
-    QCOMPARE(JournalCapture::count(QStringLiteral("start refused: ") + message), 1);
-    // Nothing was opened, so nothing can have gone to the board or been served.
-    QVERIFY(!link.dlg().m_sockBin.isCreated());
-    QVERIFY(!link.dlg().m_sockIoDir.isCreated());
-    QVERIFY(!link.dlg().m_sockAzControl.isCreated());
-    QCOMPARE(link.board.receivedCount(), 0u);
 }
 
 QTEST_MAIN(SetValueTest)

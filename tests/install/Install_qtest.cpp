@@ -225,8 +225,7 @@ void InstallTest::installedFolderIsCompleteAndRuns() {
     QProcess program;
     zenko::test::StartController(program, command.first());
     QByteArray printed;
-    const zenko::test::ControllerStartup startup =
-        zenko::test::AwaitStartup(program, QStringLiteral("ZENKO"), printed);
+    const zenko::test::ControllerStartup startup = zenko::test::AwaitStartup(program, printed);
     if (startup.anotherCopyRuns) {
         QSKIP(zenko::test::kAnotherControllerRuns);
     }

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 
+#include "config/StartupKeys.h"
 #include "platform/SingleInstance.h"
 
 namespace zenko::test {
@@ -30,8 +31,7 @@ bool AwaitJournal(QProcess& process, QByteArray& printed, const QRegularExpressi
     return true;
 }
 
-ControllerStartup AwaitStartup(QProcess& process, const QString& instanceName,
-                               QByteArray& printed) {
+ControllerStartup AwaitStartup(QProcess& process, QByteArray& printed) {
     ControllerStartup startup;
     startup.up =
         AwaitJournal(process, printed,
@@ -43,13 +43,13 @@ ControllerStartup AwaitStartup(QProcess& process, const QString& instanceName,
     }
     const bool endedQuietly =
         process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    startup.anotherCopyRuns = endedQuietly && !platform::SingleInstance(instanceName).acquired();
+    const QString lock = config::SingleInstanceName({});
+    startup.anotherCopyRuns = endedQuietly && !platform::SingleInstance(lock).acquired();
     // After a crash QProcess gives the signal's number as the exit code.
     startup.failure =
         (process.exitStatus() == QProcess::CrashExit ? "ended by signal " : "ended with status ") +
         QByteArray::number(process.exitCode()) +
-        (endedQuietly ? " while nobody holds " + instanceName.toUtf8() : "") + "; printed:\n" +
-        printed;
+        (endedQuietly ? " while nobody holds " + lock.toUtf8() : "") + "; printed:\n" + printed;
     return startup;
 }
 

@@ -29,6 +29,7 @@ struct ControllerStartup {
     bool anotherCopyRuns = false;
     QByteArray failure;
 };
-ControllerStartup AwaitStartup(QProcess& process, const QString& instanceName, QByteArray& printed);
+// The unnamed copy's start-up, as the tests start it.
+ControllerStartup AwaitStartup(QProcess& process, QByteArray& printed);
 
 } // namespace zenko::test
