@@ -145,11 +145,6 @@ QString Fixed(double value, int decimals) {
     return platform::FormatFixed(value, 0, decimals);
 }
 
-OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
-                           const QString& summary) {
-    return ParseOptions(arguments, options, {}, {}, summary);
-}
-
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
                            const std::vector<DecimalOption>& decimals,
                            const std::vector<ChoiceOption>& choices, const QString& summary) {

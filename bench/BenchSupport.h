@@ -86,8 +86,6 @@ struct OptionOutcome {
 
 // Unknown options, missing or out-of-range values fail with a one-line reason; "-h"/"--help"
 // asks for the help text, which lists the options under `summary`.
-OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
-                           const QString& summary);
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
                            const std::vector<DecimalOption>& decimals,
                            const std::vector<ChoiceOption>& choices, const QString& summary);
