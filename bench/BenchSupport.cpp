@@ -400,6 +400,16 @@ IntegerOption FloodOption(long long* rate) {
             "127.0.0.1; 0: that list without a flood; -1: no list"};
 }
 
+QString FloodText(long long rate, const QString& stopped, QLatin1String during) {
+    if (rate < 0) {
+        return QStringLiteral("everyone (no SetValue_Allow), no flood");
+    }
+    return QLatin1String("SetValue_Allow=127.0.0.1, ") +
+           (rate == 0 ? QStringLiteral("no flood")
+                      : QLatin1String("flood of ") + platform::FormatInteger(rate) +
+                            QLatin1String("/s") + during + QLatin1String(": ") + stopped);
+}
+
 FloodProcess::~FloodProcess() {
     stop();
 }

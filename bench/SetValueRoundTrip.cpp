@@ -552,12 +552,7 @@ int RunParent(int requests, int stepSeconds, long long maxRate, long long flood)
                                     "(child process, link running, Remote)"));
     bench::PrintLine(
         QLatin1String("  set-value senders: ") +
-        (flood < 0 ? QStringLiteral("everyone (no SetValue_Allow), no flood")
-                   : QLatin1String("SetValue_Allow=127.0.0.1, ") +
-                         (flood == 0 ? QStringLiteral("no flood")
-                                     : QLatin1String("flood of ") + platform::FormatInteger(flood) +
-                                           QLatin1String("/s during the services' figures: ") +
-                                           floodSummary)));
+        bench::FloodText(flood, floodSummary, QLatin1String(" during the services' figures")));
     bench::PrintLine(QLatin1String("  round trips, one request at a time, ") +
                      platform::FormatInteger(requests) + QLatin1String(" each:"));
     bench::PrintLine(RoundTripLine("floor, blocking echo", *floor));
