@@ -54,6 +54,18 @@ long long UdpReceiveBufferErrors() {
     return 0;
 }
 
+// A started child's first line of output, waited for (bounded); nothing when it ended or said
+// nothing in time.
+std::optional<QByteArray> FirstLine(QProcess& process) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kBoardStartTimeoutMs && !process.canReadLine() &&
+           process.state() == QProcess::Running) {
+        process.waitForReadyRead(100);
+    }
+    return process.canReadLine() ? std::optional(process.readLine()) : std::nullopt;
+}
+
 // "  --name N" padded so that the explanations start in one column.
 QString OptionColumn(const QString& usage) {
     constexpr qsizetype kWidth = 24;
@@ -143,11 +155,6 @@ QString LoadAverages() {
 
 QString Fixed(double value, int decimals) {
     return platform::FormatFixed(value, 0, decimals);
-}
-
-OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
-                           const QString& summary) {
-    return ParseOptions(arguments, options, {}, {}, summary);
 }
 
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
@@ -378,17 +385,9 @@ bool BoardProcess::start(const QStringList& arguments, PortPicker& ports) {
             m_error = QLatin1String("picnic-sim did not start: ") + m_process.errorString();
             return false;
         }
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < kBoardStartTimeoutMs && !m_process.canReadLine() &&
-               m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(100);
-        }
-        if (m_process.canReadLine()) {
-            const QByteArray first = m_process.readLine();
-            if (first.startsWith("picnic-sim: listening on")) {
-                return true;
-            }
+        const std::optional<QByteArray> first = FirstLine(m_process);
+        if (first && first->startsWith("picnic-sim: listening on")) {
+            return true;
         }
         m_error = QLatin1String("picnic-sim on port ") + platform::FormatInteger(m_port) +
                   QLatin1String(": ") +
@@ -403,6 +402,16 @@ IntegerOption FloodOption(long long* rate) {
     return {"--flood", rate, -1, 200000,
             "refused datagrams a second from 127.0.0.2 to a controller whose SetValue_Allow is "
             "127.0.0.1; 0: that list without a flood; -1: no list"};
+}
+
+QString FloodText(long long rate, const QString& stopped, QLatin1String during) {
+    if (rate < 0) {
+        return QStringLiteral("everyone (no SetValue_Allow), no flood");
+    }
+    return QLatin1String("SetValue_Allow=127.0.0.1, ") +
+           (rate == 0 ? QStringLiteral("no flood")
+                      : QLatin1String("flood of ") + platform::FormatInteger(rate) +
+                            QLatin1String("/s") + during + QLatin1String(": ") + stopped);
 }
 
 FloodProcess::~FloodProcess() {
@@ -420,13 +429,8 @@ bool FloodProcess::start(std::uint16_t binaryPort, std::uint16_t asciiPort, long
                      QStringLiteral("--rate"), platform::FormatInteger(rate),
                      QStringLiteral("--seconds"), platform::FormatInteger(seconds)});
     m_process.waitForStarted(kBoardStartTimeoutMs);
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < kBoardStartTimeoutMs && !m_process.canReadLine() &&
-           m_process.state() == QProcess::Running) {
-        m_process.waitForReadyRead(100);
-    }
-    if (m_process.canReadLine() && m_process.readLine().startsWith("setvalue_flood: from")) {
+    const std::optional<QByteArray> first = FirstLine(m_process);
+    if (first && first->startsWith("setvalue_flood: from")) {
         return true;
     }
     m_error = QLatin1String("setvalue_flood did not start: ") + m_process.errorString();

@@ -86,8 +86,6 @@ struct OptionOutcome {
 
 // Unknown options, missing or out-of-range values fail with a one-line reason; "-h"/"--help"
 // asks for the help text, which lists the options under `summary`.
-OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& options,
-                           const QString& summary);
 OptionOutcome ParseOptions(const QStringList& arguments, const std::vector<IntegerOption>& integers,
                            const std::vector<DecimalOption>& decimals,
                            const std::vector<ChoiceOption>& choices, const QString& summary);
@@ -192,6 +190,10 @@ private:
 // many datagrams a second from 127.0.0.2.
 inline constexpr char kFloodAllowKey[] = "SetValue_Allow=127.0.0.1\n";
 IntegerOption FloodOption(long long* rate);
+// What a benchmark prints of its set-value senders: "everyone (no SetValue_Allow), no flood",
+// "SetValue_Allow=127.0.0.1, no flood", or "SetValue_Allow=127.0.0.1, flood of N/s" with
+// `during` and then what FloodProcess::stop told.
+QString FloodText(long long rate, const QString& stopped, QLatin1String during = {});
 
 // The setvalue_flood program, sending to both services on 127.0.0.1 from 127.0.0.2, ended when
 // stopped or destroyed and in any case after `seconds`.

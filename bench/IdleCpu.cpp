@@ -122,10 +122,7 @@ int main(int argc, char* argv[]) {
                      QLatin1String(", el ") + bench::Fixed(dlg.m_dElError, 2) +
                      QLatin1String(" deg)"));
     if (flood >= 0) {
-        bench::PrintLine(QLatin1String("  SetValue_Allow=127.0.0.1, ") +
-                         (flood == 0 ? QStringLiteral("no flood")
-                                     : QLatin1String("flood of ") + platform::FormatInteger(flood) +
-                                           QLatin1String("/s: ") + floodSummary));
+        bench::PrintLine(QLatin1String("  ") + bench::FloodText(flood, floodSummary));
     }
     bench::PrintLine(QLatin1String("  ") + bench::Fixed(cpu * 1000.0, 1) +
                      QLatin1String(" ms CPU in ") + bench::Fixed(wallSeconds, 2) +

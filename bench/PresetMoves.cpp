@@ -23,12 +23,6 @@ QString Cell(const QString& text, int width) {
     return text.leftJustified(width);
 }
 
-} // namespace
-
-std::span<const PresetMove> PresetMoves() {
-    return kMoves;
-}
-
 MoveFigures EvaluateMove(const MoveRecord& record, double from, double target) {
     MoveFigures figures;
     figures.relayChanges = record.movingAxisChanges;
@@ -51,13 +45,34 @@ MoveFigures EvaluateMove(const MoveRecord& record, double from, double target) {
     return figures;
 }
 
-void PrintMoveTable(std::span<const PresetMove> moves, std::span<const MoveFigures> designed,
-                    std::span<const MoveFigures> tracking) {
+} // namespace
+
+std::span<const PresetMove> PresetMoves() {
+    return kMoves;
+}
+
+std::optional<MoveTable> MeasureMoves(const MoveRun& run) {
+    MoveTable table;
+    for (const bool tracking : {false, true}) {
+        for (const PresetMove& move : PresetMoves()) {
+            const std::optional<MoveRecord> record = run(move, tracking);
+            if (!record) {
+                return std::nullopt;
+            }
+            (tracking ? table.tracking : table.designed)
+                .push_back(EvaluateMove(*record, move.from(), move.to()));
+        }
+    }
+    return table;
+}
+
+void PrintMoveTable(const MoveTable& table) {
     PrintLine(QStringLiteral("  move    law       final error  overshoot  settled within 1 deg"
                              "  relay changes (other axis)"));
+    const std::span<const PresetMove> moves = PresetMoves();
     for (std::size_t i = 0; i < moves.size(); ++i) {
         for (const auto& [law, figures] :
-             {std::pair{"designed", designed[i]}, std::pair{"tracking", tracking[i]}}) {
+             {std::pair{"designed", table.designed[i]}, std::pair{"tracking", table.tracking[i]}}) {
             const QString settle = figures.settleSeconds
                                        ? Fixed(*figures.settleSeconds, 1) + QStringLiteral(" s")
                                        : QStringLiteral("never");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -17,6 +18,9 @@ struct PresetMove {
     int azimuthFrom, azimuthTo;
     int elevationFrom, elevationTo;
     bool movesAzimuth() const { return azimuthFrom != azimuthTo; }
+    // The moving axis's start and target.
+    int from() const { return movesAzimuth() ? azimuthFrom : elevationFrom; }
+    int to() const { return movesAzimuth() ? azimuthTo : elevationTo; }
 };
 
 // Slews of 10, 90 and 270 degrees of azimuth and one of 45 degrees of elevation. The azimuth's
@@ -53,10 +57,18 @@ struct MoveFigures {
     int otherAxisChanges = 0;
 };
 
-MoveFigures EvaluateMove(const MoveRecord& record, double from, double target);
+// Every move's figures in the order of PresetMoves(), under each law.
+struct MoveTable {
+    std::vector<MoveFigures> designed;
+    std::vector<MoveFigures> tracking;
+};
+
+// Every move under the designed law and then under the tracking drive, each recorded by `run`;
+// nothing as soon as a run could not be made.
+using MoveRun = std::function<std::optional<MoveRecord>(const PresetMove& move, bool tracking)>;
+std::optional<MoveTable> MeasureMoves(const MoveRun& run);
 
 // The table of both laws, one row per move and law, on standard output.
-void PrintMoveTable(std::span<const PresetMove> moves, std::span<const MoveFigures> designed,
-                    std::span<const MoveFigures> tracking);
+void PrintMoveTable(const MoveTable& table);
 
 } // namespace zenko::bench

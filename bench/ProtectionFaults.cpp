@@ -113,10 +113,6 @@ core::ProtectionSettings Protection(long long stallTimeout, bool limits) {
     return settings;
 }
 
-std::chrono::nanoseconds Nanoseconds(double seconds) {
-    return std::chrono::nanoseconds(static_cast<std::int64_t>(std::llround(seconds * 1e9)));
-}
-
 struct FaultResult {
     std::optional<double> faultAt;
     // From the fault to the relay off for good, or for a restart to the controller's first
@@ -268,13 +264,13 @@ FaultResult RunVirtualFault(const FaultCase& fault, bool tracking, int interval,
     double nextSample = 0.0;
     for (double now = 0.0; now < kLongestRun && !watch.finished(now);) {
         now = std::min(controller.nextEvent(), nextSample);
-        board.model().advanceTo(Nanoseconds(now));
+        board.model().advanceTo(bench::BoardTime(now));
         if (now >= nextSample) {
             nextSample += kSampleSeconds;
             if (const auto command =
                     watch.sample(now, board.model().angle(picnic::Axis::Azimuth))) {
                 picnic::ApplyFaultCommand(board, *picnic::ParseFaultCommand(*command).command,
-                                          Nanoseconds(now));
+                                          bench::BoardTime(now));
             }
         }
         controller.advance(now);

@@ -229,13 +229,7 @@ void PulseBench::report(double seconds, const QString& loadAtStart) const {
         platform::FormatInteger(m_unended) +
         QLatin1String(" relay-on commands without their off command"));
     bench::PrintLine(QLatin1String("  set-value senders: ") +
-                     (m_floodRate < 0
-                          ? QStringLiteral("everyone (no SetValue_Allow), no flood")
-                          : QLatin1String("SetValue_Allow=127.0.0.1, ") +
-                                (m_floodRate == 0 ? QStringLiteral("no flood")
-                                                  : QLatin1String("flood of ") +
-                                                        platform::FormatInteger(m_floodRate) +
-                                                        QLatin1String("/s: ") + m_floodSummary)));
+                     bench::FloodText(m_floodRate, m_floodSummary));
     if (m_floodRate > 0) {
         // Each flood datagram asks for azimuth 200: one taken would show here.
         bench::PrintLine(QLatin1String("  remote set value azimuth after the flood: ") +

@@ -17,7 +17,7 @@
 
 #include "BenchSupport.h"
 #include "platform/Formats.h"
-#include "setvalue/SetValueCodec.h"
+#include "setvalue-send/SetValueSendCommandLine.h"
 
 using namespace zenko;
 using Clock = std::chrono::steady_clock;
@@ -34,14 +34,7 @@ sockaddr_in Address(std::uint32_t host, std::uint16_t port) {
 
 // Requests that would move the antenna if they were taken.
 QByteArray Request(bool binary) {
-    if (!binary) {
-        return QByteArrayLiteral("flood,200,60");
-    }
-    QByteArray request(setvalue::kBinaryRequestSize, '\0');
-    request[5] = '\x03';
-    request[6] = '\x0d';
-    request[7] = '\x40';
-    return request;
+    return binary ? setvaluesend::BuildBinaryRequest(200000, 0) : QByteArrayLiteral("flood,200,60");
 }
 
 } // namespace

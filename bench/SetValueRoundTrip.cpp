@@ -32,6 +32,7 @@
 #include "BenchSupport.h"
 #include "picnic-sim/PicnicSimulator.h"
 #include "platform/Formats.h"
+#include "setvalue-send/SetValueSendCommandLine.h"
 #include "setvalue/SetValueCodec.h"
 
 using namespace zenko;
@@ -60,17 +61,6 @@ constexpr std::uint32_t kAzimuthTargetThousandths = 53000;
 constexpr std::uint32_t kElevationTargetThousandths = 49000;
 constexpr char kAsciiRequest[] = "0,53,49";
 constexpr qsizetype kAsciiReplySize = 45;
-
-QByteArray BinaryRequest() {
-    QByteArray request(setvalue::kBinaryRequestSize, '\0');
-    for (const auto& [offset, word] :
-         {std::pair{4, kAzimuthTargetThousandths}, std::pair{8, kElevationTargetThousandths}}) {
-        for (int index = 0; index < 4; ++index) {
-            request[offset + index] = static_cast<char>((word >> (24 - 8 * index)) & 0xFF);
-        }
-    }
-    return request;
-}
 
 double MicrosecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
@@ -496,7 +486,8 @@ int RunParent(int requests, int stepSeconds, long long maxRate, long long flood)
     QElapsedTimer runTime;
     runTime.start();
     const QString loadAtStart = bench::LoadAverages();
-    const QByteArray binaryRequest = BinaryRequest();
+    const QByteArray binaryRequest =
+        setvaluesend::BuildBinaryRequest(kAzimuthTargetThousandths, kElevationTargetThousandths);
     const auto floor = MeasureEcho(QStringLiteral("--echo"), binaryRequest, requests);
     const auto qtFloor = MeasureEcho(QStringLiteral("--echo-qt"), binaryRequest, requests);
     if (!floor || !qtFloor) {
@@ -552,12 +543,7 @@ int RunParent(int requests, int stepSeconds, long long maxRate, long long flood)
                                     "(child process, link running, Remote)"));
     bench::PrintLine(
         QLatin1String("  set-value senders: ") +
-        (flood < 0 ? QStringLiteral("everyone (no SetValue_Allow), no flood")
-                   : QLatin1String("SetValue_Allow=127.0.0.1, ") +
-                         (flood == 0 ? QStringLiteral("no flood")
-                                     : QLatin1String("flood of ") + platform::FormatInteger(flood) +
-                                           QLatin1String("/s during the services' figures: ") +
-                                           floodSummary)));
+        bench::FloodText(flood, floodSummary, QLatin1String(" during the services' figures")));
     bench::PrintLine(QLatin1String("  round trips, one request at a time, ") +
                      platform::FormatInteger(requests) + QLatin1String(" each:"));
     bench::PrintLine(RoundTripLine("floor, blocking echo", *floor));

@@ -408,10 +408,9 @@ std::optional<bench::MoveRecord> MoveBench::runMove(const bench::PresetMove& mov
                 lastDrivenNs = command.monotonicNs;
             }
         });
-    const double slew = move.movesAzimuth() ? move.azimuthTo - move.azimuthFrom
-                                            : move.elevationTo - move.elevationFrom;
     const double speed =
         moving == picnic::Axis::Azimuth ? m_options.azimuthSpeed : m_options.elevationSpeed;
+    const double slew = move.to() - move.from();
     const auto limitNs = static_cast<std::int64_t>((2 * std::fabs(slew) / speed + 30) * 1e9);
     const std::int64_t startNs = picnic::PicnicSimulator::NowNs();
     lastDrivenNs = startNs;
@@ -441,25 +440,17 @@ std::optional<bench::MoveRecord> MoveBench::runMove(const bench::PresetMove& mov
 int MoveBench::run() {
     const QString loadAtStart = bench::LoadAverages();
     const std::int64_t runStartNs = picnic::PicnicSimulator::NowNs();
-    std::vector<bench::MoveFigures> figures[2];
-    for (const bool tracking : {false, true}) {
-        for (const bench::PresetMove& move : bench::PresetMoves()) {
-            const std::optional<bench::MoveRecord> record = runMove(move, tracking);
-            if (!record) {
-                return 1;
-            }
-            const bool azimuth = move.movesAzimuth();
-            figures[tracking ? 1 : 0].push_back(
-                bench::EvaluateMove(*record, azimuth ? move.azimuthFrom : move.elevationFrom,
-                                    azimuth ? move.azimuthTo : move.elevationTo));
-        }
+    const auto table = bench::MeasureMoves(
+        [this](const bench::PresetMove& move, bool tracking) { return runMove(move, tracking); });
+    if (!table) {
+        return 1;
     }
     bench::PrintLine(QLatin1String("tracking_accuracy: preset moves from rest under both laws"));
     bench::PrintLine(QLatin1String("  rotator: az ") + bench::Fixed(m_options.azimuthSpeed, 2) +
                      QLatin1String(" deg/s over 0..") + bench::Fixed(bench::kPresetAzimuthSpan, 0) +
                      QLatin1String(" deg, ") + RotatorAndInterval(m_options) +
                      QLatin1String("target in the Local set values from Start"));
-    bench::PrintMoveTable(bench::PresetMoves(), figures[0], figures[1]);
+    bench::PrintMoveTable(*table);
     bench::PrintLine(
         QLatin1String("  run time ") +
         bench::Fixed(static_cast<double>(picnic::PicnicSimulator::NowNs() - runStartNs) / 1e9, 1) +

@@ -239,8 +239,7 @@ bench::MoveRecord RunMove(const Options& options, const bench::PresetMove& move)
         0.0, {static_cast<double>(move.azimuthTo), static_cast<double>(move.elevationTo)});
     const picnic::Axis moving =
         move.movesAzimuth() ? picnic::Axis::Azimuth : picnic::Axis::Elevation;
-    const double slew = move.movesAzimuth() ? move.azimuthTo - move.azimuthFrom
-                                            : move.elevationTo - move.elevationFrom;
+    const double slew = move.to() - move.from();
     const double limit = 2 * std::fabs(slew) / kAxisSetups[picnic::AxisIndex(moving)].speed + 30;
     bench::MoveRecord record;
     int directions[2] = {};
@@ -268,19 +267,14 @@ bench::MoveRecord RunMove(const Options& options, const bench::PresetMove& move)
 
 void RunMoves(Options options) {
     options.azimuthSpan = bench::kPresetAzimuthSpan;
-    std::vector<bench::MoveFigures> figures[2];
-    for (const bool tracking : {false, true}) {
-        options.tracking = tracking;
-        for (const bench::PresetMove& move : bench::PresetMoves()) {
-            const bool azimuth = move.movesAzimuth();
-            figures[tracking ? 1 : 0].push_back(bench::EvaluateMove(
-                RunMove(options, move), azimuth ? move.azimuthFrom : move.elevationFrom,
-                azimuth ? move.azimuthTo : move.elevationTo));
-        }
-    }
+    const auto table =
+        bench::MeasureMoves([&options](const bench::PresetMove& move, bool tracking) {
+            options.tracking = tracking;
+            return std::optional(RunMove(options, move));
+        });
     std::printf("preset moves from rest, interval %d s, seed %u (virtual time)\n", options.interval,
                 options.seed);
-    bench::PrintMoveTable(bench::PresetMoves(), figures[0], figures[1]);
+    bench::PrintMoveTable(*table);
 }
 
 // The best a relay rotator of these speeds can do on the true target.

@@ -19,11 +19,11 @@ constexpr core::AxisId kAxisIds[2] = {core::AxisAz, core::AxisEl};
 // The window's timers never fire sooner than this.
 constexpr double kShortestTimerSeconds = 0.010;
 
-std::chrono::nanoseconds Nanoseconds(double seconds) {
+} // namespace
+
+std::chrono::nanoseconds BoardTime(double seconds) {
     return std::chrono::nanoseconds(static_cast<std::int64_t>(std::llround(seconds * 1e9)));
 }
-
-} // namespace
 
 VirtualController::VirtualController(const VirtualControllerSettings& settings,
                                      picnic::SimulatedBoard& board)
@@ -93,7 +93,7 @@ std::int64_t VirtualController::clockMs(double now) const {
 }
 
 void VirtualController::send(double now, const QByteArray& bytes) {
-    const picnic::BoardResponse response = m_board.handle(bytes, Nanoseconds(now));
+    const picnic::BoardResponse response = m_board.handle(bytes, BoardTime(now));
     if (m_observer) {
         m_observer(now, bytes, response);
     }
@@ -137,7 +137,6 @@ void VirtualController::onReply(double now, std::size_t axis, std::int16_t count
                                                        m_settings.controlIntervalSeconds))) {
         sendIoDirections(now);
         m_ioDirectionsSentMs = nowMs;
-        m_ioResent.push_back(now);
     }
     if (m_protection[axis].active()) {
         noteDrive(now, axis);

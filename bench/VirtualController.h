@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,9 @@ struct VirtualControllerSettings {
     bool resendIoDirections = true;
 };
 
+// Seconds of virtual time on the board's clock.
+std::chrono::nanoseconds BoardTime(double seconds);
+
 struct VirtualTrip {
     double seconds = 0;
     std::size_t axis = 0;
@@ -45,7 +49,7 @@ struct VirtualTrip {
 
 class VirtualController {
 public:
-    // Seconds of virtual time; the board's clock is the same, in nanoseconds.
+    // Seconds of virtual time; the board's clock is the same, as BoardTime gives it.
     VirtualController(const VirtualControllerSettings& settings, picnic::SimulatedBoard& board);
 
     // Sees every datagram sent, with what the board made of it.
@@ -65,8 +69,6 @@ public:
 
     const std::vector<VirtualTrip>& trips() const { return m_trips; }
     int clampsBegun() const { return m_clampsBegun; }
-    // When the I/O directions went out again after a silence.
-    const std::vector<double>& ioDirectionsResent() const { return m_ioResent; }
     // The least movement the motion guard found over a timeout's worth of drive, per axis; the
     // guard trips below core::kClearMovement. Nothing before that much drive.
     std::optional<double> leastMovement(std::size_t axis) const { return m_leastMovement[axis]; }
@@ -109,7 +111,6 @@ private:
     bool m_awaitingStep = false;
     std::vector<VirtualTrip> m_trips;
     int m_clampsBegun = 0;
-    std::vector<double> m_ioResent;
     std::array<std::optional<double>, 2> m_leastMovement;
 };
 

@@ -18,8 +18,6 @@ public:
     CommandInput(const CommandInput&) = delete;
     CommandInput& operator=(const CommandInput&) = delete;
 
-    bool isReading() const { return m_notifier != nullptr; }
-
 signals:
     void line(const QString& text);
 

@@ -98,7 +98,6 @@ public:
     bool restarting() const;
     // How long the latest restart keeps the board silent.
     double restartSeconds() const { return m_restartSeconds; }
-    std::uint8_t outputBits() const { return m_board.outputBits(); }
     // steady_clock reading when the simulator was made, in nanoseconds.
     std::int64_t startNs() const { return m_startNs; }
 

@@ -63,14 +63,13 @@ public:
     void restart(std::chrono::nanoseconds at, double seconds);
     bool restarting(std::chrono::nanoseconds at) const { return at < m_restartEnd; }
     std::chrono::nanoseconds restartEnd() const { return m_restartEnd; }
-    // The relay bits whose I/O direction is set; all four when the board is made.
-    std::uint8_t outputBits() const { return m_outputBits; }
 
 private:
     RotatorModel m_model;
     // Azimuth, elevation.
     std::array<bool, 2> m_answerAdc;
     std::chrono::nanoseconds m_restartEnd{std::chrono::nanoseconds::min()};
+    // The relay bits whose I/O direction is set; all four when the board is made.
     std::uint8_t m_outputBits;
 };
 
