@@ -217,7 +217,7 @@ TEST(SerialProtocols, RotctldOutcomesAreHamlibsCodes) {
 }
 
 TEST(SerialProtocols, LinesEndInEitherWay) {
-    SerialLineReader reader;
+    LineReader reader(LineReader::Ends::CarriageReturnOrLineFeed, kMaxSerialLine);
     const auto line = [&reader] {
         const auto next = reader.next();
         return next ? (next->overlong ? "!" : next->text.toStdString()) + "|" +

@@ -46,7 +46,7 @@ std::optional<Exchange> EasycommCodec::next() {
     return exchange;
 }
 
-void EasycommCodec::readLine(const SerialLineReader::Line& line) {
+void EasycommCodec::readLine(const LineReader::Line& line) {
     std::vector<Pending> pending;
     // Where each group of the line stands in `pending`, once it has begun.
     const auto joined = [&pending](Group group) -> Pending& {
