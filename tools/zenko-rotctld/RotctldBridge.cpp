@@ -56,7 +56,7 @@ RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings),
       m_controller(new ControllerClient(settings.controllerAddress, settings.controllerPort,
                                         settings.timeoutMs, this)),
-      m_idlePark(ParkAfterMs(settings.parkAfterMinutes), 0) {
+      m_idlePark(ParkAfterMs(settings.parkAfterMinutes)) {
     connect(m_controller, &ControllerClient::answered, this, &RotctldBridge::controllerAnswered);
     connect(m_controller, &ControllerClient::timedOut, this, &RotctldBridge::controllerTimedOut);
     m_parkTimer.setSingleShot(true);
