@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "zenko-rotctld/SerialLines.h"
+
 namespace zenko::rotctld {
 namespace {
 
@@ -306,14 +308,12 @@ TEST(RotctldLineReader, LinesOverlongLinesAndPieces) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        LineReader reader;
+        LineReader reader(LineReader::Ends::LineFeed, kMaxLineLength);
         std::vector<std::string> events;
         for (const std::string& chunk : c.chunks) {
             reader.append(QByteArray::fromStdString(chunk));
             while (const auto event = reader.next()) {
-                events.push_back(event->kind == LineReader::Event::Kind::Overlong
-                                     ? std::string("!")
-                                     : event->line.toStdString());
+                events.push_back(event->overlong ? std::string("!") : event->text.toStdString());
             }
             // What stays held is bounded by the line limit, not by what the peer sends.
             EXPECT_LE(reader.buffered(), kMaxLineLength);

@@ -217,7 +217,7 @@ TEST(SerialProtocols, RotctldOutcomesAreHamlibsCodes) {
 }
 
 TEST(SerialProtocols, LinesEndInEitherWay) {
-    SerialLineReader reader;
+    LineReader reader(LineReader::Ends::CarriageReturnOrLineFeed, kMaxSerialLine);
     const auto line = [&reader] {
         const auto next = reader.next();
         return next ? (next->overlong ? "!" : next->text.toStdString()) + "|" +
@@ -268,7 +268,7 @@ TEST(SerialProtocols, IdleParkOnceAfterTheLastSetPosition) {
         {Take, 7899, 0},
         {Take, 7900, 1},
     };
-    IdlePark park(1000, 0);
+    IdlePark park(1000);
     for (const auto& step : steps) {
         SCOPED_TRACE(step.at);
         switch (step.step) {
@@ -283,7 +283,7 @@ TEST(SerialProtocols, IdleParkOnceAfterTheLastSetPosition) {
             break;
         }
     }
-    IdlePark never(std::nullopt, 0);
+    IdlePark never(std::nullopt);
     EXPECT_FALSE(never.dueInMs(1'000'000'000));
     EXPECT_FALSE(never.takeDue(1'000'000'000));
 }

@@ -17,28 +17,6 @@ struct Pending {
     QByteArray order;
 };
 
-BridgeCommand Motion(char direction, const Limits& limits) {
-    BridgeCommand command;
-    command.action = Action::SetPosition;
-    switch (direction) {
-    case 'L':
-        command.azimuth = limits.minAzimuth;
-        command.mechanicalAzimuth = true;
-        break;
-    case 'R':
-        command.azimuth = limits.maxAzimuth;
-        command.mechanicalAzimuth = true;
-        break;
-    case 'U':
-        command.elevation = limits.maxElevation;
-        break;
-    default:
-        command.elevation = limits.minElevation;
-        break;
-    }
-    return command;
-}
-
 } // namespace
 
 QByteArray FormatEasycommAngles(QByteArrayView order, const Angles& angles, QByteArrayView end) {
@@ -68,7 +46,7 @@ std::optional<Exchange> EasycommCodec::next() {
     return exchange;
 }
 
-void EasycommCodec::readLine(const SerialLineReader::Line& line) {
+void EasycommCodec::readLine(const LineReader::Line& line) {
     std::vector<Pending> pending;
     // Where each group of the line stands in `pending`, once it has begun.
     const auto joined = [&pending](Group group) -> Pending& {
@@ -112,7 +90,7 @@ void EasycommCodec::readLine(const SerialLineReader::Line& line) {
             (name == "SA" ? stop.azimuth : stop.elevation) = true;
         } else if (name[0] == 'M' && QByteArrayView("LRUD").contains(name[1]) && value.isEmpty()) {
             Pending motion;
-            motion.command = Motion(name[1], m_limits);
+            motion.command = TowardsLimit(name[1], m_limits);
             pending.push_back(motion);
         }
         // Every other command of the protocol (frequencies, modes, inputs, outputs, time)

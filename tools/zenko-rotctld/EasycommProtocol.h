@@ -21,10 +21,10 @@ public:
     std::optional<Exchange> next() override;
 
 private:
-    void readLine(const SerialLineReader::Line& line);
+    void readLine(const LineReader::Line& line);
 
     Limits m_limits;
-    SerialLineReader m_lines;
+    LineReader m_lines{LineReader::Ends::CarriageReturnOrLineFeed, kMaxSerialLine};
     std::deque<Exchange> m_ready;
 };
 

@@ -55,17 +55,10 @@ Exchange Stop(Axes axes) {
     return Carried(command);
 }
 
-Exchange SetAzimuth(double azimuth, bool mechanical) {
+Exchange Target(std::optional<double> azimuth, std::optional<double> elevation) {
     BridgeCommand command;
     command.action = Action::SetPosition;
     command.azimuth = azimuth;
-    command.mechanicalAzimuth = mechanical;
-    return Carried(command);
-}
-
-Exchange SetElevation(double elevation) {
-    BridgeCommand command;
-    command.action = Action::SetPosition;
     command.elevation = elevation;
     return Carried(command);
 }
@@ -78,14 +71,7 @@ Exchange SetBoth(QByteArrayView arguments) {
     }
     const auto azimuth = ParseUnsignedDecimal(TrimBlanks(arguments.first(blank)));
     const auto elevation = ParseUnsignedDecimal(TrimBlanks(arguments.sliced(blank)));
-    if (!azimuth || !elevation) {
-        return Refusal();
-    }
-    BridgeCommand command;
-    command.action = Action::SetPosition;
-    command.azimuth = azimuth;
-    command.elevation = elevation;
-    return Carried(command);
+    return azimuth && elevation ? Target(azimuth, elevation) : Refusal();
 }
 
 Exchange ExchangeFor(Gs232Codec::Model model, const Limits& limits, QByteArrayView text) {
@@ -93,70 +79,41 @@ Exchange ExchangeFor(Gs232Codec::Model model, const Limits& limits, QByteArrayVi
     if (line.isEmpty()) {
         return Refusal();
     }
+    const char letter = line.front();
     const QByteArrayView arguments = TrimBlanks(QByteArrayView(line).sliced(1));
-    switch (line.front()) {
-    case 'W':
+    if (letter == 'W') {
         return SetBoth(arguments);
-    case 'M': {
+    }
+    if (letter == 'M') {
         // "Maaa"; with more numbers it is the timed tracking of the interface's own memory.
         const auto azimuth = ParseUnsignedDecimal(arguments);
-        return azimuth ? SetAzimuth(*azimuth, false) : Refusal();
+        return azimuth ? Target(azimuth, std::nullopt) : Refusal();
     }
+    if (line == "C2") {
+        return Query(model, Axes::Both);
+    }
+    if (line.size() > 1) {
+        return Refusal();
+    }
+    switch (letter) {
+    case 'C':
+        return Query(model, Axes::Azimuth);
+    case 'B':
+        return Query(model, Axes::Elevation);
+    case 'S':
+        return Stop(Axes::Both);
+    case 'A':
+        return Stop(Axes::Azimuth);
+    case 'E':
+        return Stop(Axes::Elevation);
+    case 'R':
+    case 'L':
+    case 'U':
+    case 'D':
+        return Carried(TowardsLimit(letter, limits));
     default:
-        break;
+        return Refusal();
     }
-    const struct {
-        const char* text;
-        Exchange (*make)(Gs232Codec::Model, const Limits&);
-    } fixed[] = {
-        {"C",
-         [](Gs232Codec::Model m, const Limits&) {
-             return Query(m, Axes::Azimuth);
-         }},
-        {"B",
-         [](Gs232Codec::Model m, const Limits&) {
-             return Query(m, Axes::Elevation);
-         }},
-        {"C2",
-         [](Gs232Codec::Model m, const Limits&) {
-             return Query(m, Axes::Both);
-         }},
-        {"S",
-         [](Gs232Codec::Model, const Limits&) {
-             return Stop(Axes::Both);
-         }},
-        {"A",
-         [](Gs232Codec::Model, const Limits&) {
-             return Stop(Axes::Azimuth);
-         }},
-        {"E",
-         [](Gs232Codec::Model, const Limits&) {
-             return Stop(Axes::Elevation);
-         }},
-        // The manual motions turn towards the end of the axis, there to stop unless stopped.
-        {"R",
-         [](Gs232Codec::Model, const Limits& l) {
-             return SetAzimuth(l.maxAzimuth, true);
-         }},
-        {"L",
-         [](Gs232Codec::Model, const Limits& l) {
-             return SetAzimuth(l.minAzimuth, true);
-         }},
-        {"U",
-         [](Gs232Codec::Model, const Limits& l) {
-             return SetElevation(l.maxElevation);
-         }},
-        {"D",
-         [](Gs232Codec::Model, const Limits& l) {
-             return SetElevation(l.minElevation);
-         }},
-    };
-    for (const auto& entry : fixed) {
-        if (line == entry.text) {
-            return entry.make(model, limits);
-        }
-    }
-    return Refusal();
 }
 
 } // namespace

@@ -20,7 +20,7 @@ public:
 private:
     Model m_model;
     Limits m_limits;
-    SerialLineReader m_lines;
+    LineReader m_lines{LineReader::Ends::CarriageReturnOrLineFeed, kMaxSerialLine};
 };
 
 // The replies of C (azimuth), B (elevation) and C2 (both), with their line end: for the A

@@ -8,12 +8,12 @@ namespace zenko::rotctld {
 
 // When the bridge parks the antenna by itself: once no client has set a position for a while,
 // counted from the last set position or from the start when there was none, and then once only,
-// until a client sets a position again. Times are milliseconds on any steady clock.
+// until a client sets a position again. Times are milliseconds on a steady clock that starts at
+// 0 with the bridge.
 class IdlePark {
 public:
     // Never when `afterMs` is absent.
-    IdlePark(std::optional<qint64> afterMs, qint64 startMs)
-        : m_afterMs(afterMs), m_lastMs(startMs) {}
+    explicit IdlePark(std::optional<qint64> afterMs) : m_afterMs(afterMs) {}
 
     void positionSet(qint64 nowMs) {
         m_lastMs = nowMs;
@@ -26,7 +26,7 @@ public:
 
 private:
     std::optional<qint64> m_afterMs;
-    qint64 m_lastMs;
+    qint64 m_lastMs = 0;
     bool m_parked = false;
 };
 

@@ -64,4 +64,26 @@ std::unique_ptr<ProtocolCodec> MakeCodec(Protocol protocol, const Limits& limits
     return nullptr;
 }
 
+BridgeCommand TowardsLimit(char direction, const Limits& limits) {
+    BridgeCommand command;
+    command.action = Action::SetPosition;
+    switch (direction) {
+    case 'L':
+        command.azimuth = limits.minAzimuth;
+        command.mechanicalAzimuth = true;
+        break;
+    case 'R':
+        command.azimuth = limits.maxAzimuth;
+        command.mechanicalAzimuth = true;
+        break;
+    case 'U':
+        command.elevation = limits.maxElevation;
+        break;
+    default:
+        command.elevation = limits.minElevation;
+        break;
+    }
+    return command;
+}
+
 } // namespace zenko::rotctld

@@ -34,4 +34,8 @@ public:
 // \dump_state reports them.
 std::unique_ptr<ProtocolCodec> MakeCodec(Protocol protocol, const Limits& limits);
 
+// The manual motions of the serial protocols, 'L', 'R', 'U' or 'D': a turn towards that end of
+// the axis, there to stop unless stopped. The azimuth's end is a limit of the mechanics.
+BridgeCommand TowardsLimit(char direction, const Limits& limits);
+
 } // namespace zenko::rotctld

@@ -35,13 +35,28 @@ bool OpenToEveryone(const BridgeSettings& settings) {
     return !settings.listenAddress.isLoopback() && settings.allow.isEmpty();
 }
 
+// A stop sets the axes it stops to where the controller measured them, the azimuth as a position
+// of the mechanics: the antenna stays where it is rather than going to an equivalent.
+BridgeCommand StopAt(Axes axes, const Angles& measured) {
+    BridgeCommand target;
+    target.action = Action::SetPosition;
+    target.mechanicalAzimuth = true;
+    if (axes != Axes::Elevation) {
+        target.azimuth = measured.azimuth;
+    }
+    if (axes != Axes::Azimuth) {
+        target.elevation = measured.elevation;
+    }
+    return target;
+}
+
 } // namespace
 
 RotctldBridge::RotctldBridge(const BridgeSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings),
       m_controller(new ControllerClient(settings.controllerAddress, settings.controllerPort,
                                         settings.timeoutMs, this)),
-      m_idlePark(ParkAfterMs(settings.parkAfterMinutes), 0) {
+      m_idlePark(ParkAfterMs(settings.parkAfterMinutes)) {
     connect(m_controller, &ControllerClient::answered, this, &RotctldBridge::controllerAnswered);
     connect(m_controller, &ControllerClient::timedOut, this, &RotctldBridge::controllerTimedOut);
     m_parkTimer.setSingleShot(true);
@@ -265,23 +280,7 @@ void RotctldBridge::sendTarget(const BridgeCommand& command, const Angles& curre
                   azimuth);
 }
 
-void RotctldBridge::sendStop(Axes axes, const Angles& current) {
-    switch (axes) {
-    case Axes::Both:
-        sendSetValues(FormatSetRequest(current.azimuth, current.elevation), current.azimuth);
-        return;
-    case Axes::Azimuth:
-        sendSetValues(FormatAzimuthRequest(current.azimuth), current.azimuth);
-        return;
-    case Axes::Elevation: {
-        const double azimuth = m_sentAzimuth.value_or(current.azimuth);
-        sendSetValues(FormatSetRequest(azimuth, current.elevation), azimuth);
-        return;
-    }
-    }
-}
-
-void RotctldBridge::sendSetValues(const QByteArray& request, std::optional<double> azimuth) {
+void RotctldBridge::sendSetValues(const QByteArray& request, double azimuth) {
     if (!m_controller->send(request)) {
         finish(Outcome{Outcome::Status::SendFailed, {}});
         return;
@@ -316,7 +315,7 @@ void RotctldBridge::controllerAnswered(const QByteArray& reply) {
         finish(Outcome{Outcome::Status::Done, *angles});
         return;
     case Action::Stop:
-        sendStop(command.axes, *angles);
+        sendTarget(StopAt(command.axes, *angles), *angles);
         return;
     default:
         sendTarget(command, *angles);

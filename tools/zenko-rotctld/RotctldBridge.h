@@ -15,7 +15,6 @@
 #include "platform/AllowList.h"
 #include "zenko-rotctld/IdlePark.h"
 #include "zenko-rotctld/ProtocolCodec.h"
-#include "zenko-rotctld/RotctldCodec.h"
 
 namespace zenko::rotctld {
 
@@ -97,8 +96,7 @@ private:
     bool needsPosition(const BridgeCommand& command) const;
     void query();
     void sendTarget(const BridgeCommand& command, const Angles& current);
-    void sendStop(Axes axes, const Angles& current);
-    void sendSetValues(const QByteArray& request, std::optional<double> azimuth);
+    void sendSetValues(const QByteArray& request, double azimuth);
     void controllerAnswered(const QByteArray& reply);
     void controllerTimedOut();
     void finish(Outcome outcome);

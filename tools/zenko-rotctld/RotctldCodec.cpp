@@ -83,15 +83,15 @@ int StatusNumber(Outcome::Status status) {
 std::optional<Exchange> RotctldCodec::next() {
     while (const auto event = m_reader.next()) {
         Request request;
-        if (event->kind == LineReader::Event::Kind::Overlong) {
+        if (event->overlong) {
             request.status = kInvalidParameter;
-        } else if (const auto parsed = ParseLine(event->line)) {
+        } else if (const auto parsed = ParseLine(event->text)) {
             request = *parsed;
         } else {
             continue;
         }
         Exchange exchange = ExchangeFor(request, m_limits);
-        exchange.received = event->line;
+        exchange.received = event->text;
         return exchange;
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "zenko-rotctld/ProtocolCodec.h"
 #include "zenko-rotctld/RotctldProtocol.h"
+#include "zenko-rotctld/SerialLines.h"
 
 namespace zenko::rotctld {
 
@@ -21,7 +22,7 @@ public:
 
 private:
     Limits m_limits;
-    LineReader m_reader;
+    LineReader m_reader{LineReader::Ends::LineFeed, kMaxLineLength};
 };
 
 } // namespace zenko::rotctld

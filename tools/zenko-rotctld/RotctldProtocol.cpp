@@ -250,36 +250,4 @@ std::optional<Angles> ParseControllerReply(QByteArrayView reply) {
     return Angles{*azimuth, *elevation};
 }
 
-void LineReader::append(QByteArrayView bytes) {
-    m_buffer.append(bytes);
-}
-
-std::optional<LineReader::Event> LineReader::next() {
-    while (m_discarding) {
-        const qsizetype end = m_buffer.indexOf('\n');
-        if (end < 0) {
-            m_buffer.clear();
-            return std::nullopt;
-        }
-        m_buffer.remove(0, end + 1);
-        m_discarding = false;
-    }
-    const qsizetype end = m_buffer.indexOf('\n');
-    if (end > kMaxLineLength || (end < 0 && m_buffer.size() > kMaxLineLength)) {
-        if (end < 0) {
-            m_buffer.clear();
-            m_discarding = true;
-        } else {
-            m_buffer.remove(0, end + 1);
-        }
-        return Event{Event::Kind::Overlong, QByteArray()};
-    }
-    if (end < 0) {
-        return std::nullopt;
-    }
-    Event event{Event::Kind::Line, m_buffer.left(end)};
-    m_buffer.remove(0, end + 1);
-    return event;
-}
-
 } // namespace zenko::rotctld

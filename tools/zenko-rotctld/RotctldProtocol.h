@@ -112,25 +112,4 @@ struct Angles {
 // when either is missing, not a number, or not finite.
 std::optional<Angles> ParseControllerReply(QByteArrayView reply);
 
-// Cuts a byte stream into lines of at most kMaxLineLength bytes before the line end. A longer
-// line is reported once as Overlong as soon as it is known to be too long, and its bytes are
-// dropped up to and including its line end. Bytes after the last line end wait for more.
-class LineReader {
-public:
-    struct Event {
-        enum class Kind { Line, Overlong };
-        Kind kind = Kind::Line;
-        QByteArray line;
-    };
-
-    void append(QByteArrayView bytes);
-    std::optional<Event> next();
-    // Bytes held; once next() has returned nothing, at most kMaxLineLength.
-    qsizetype buffered() const { return m_buffer.size(); }
-
-private:
-    QByteArray m_buffer;
-    bool m_discarding = false;
-};
-
 } // namespace zenko::rotctld

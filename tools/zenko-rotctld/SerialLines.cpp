@@ -11,12 +11,6 @@ namespace zenko::rotctld {
 
 namespace {
 
-qsizetype LineEnd(const QByteArray& buffer) {
-    const auto end =
-        std::find_if(buffer.begin(), buffer.end(), [](char c) { return c == '\r' || c == '\n'; });
-    return end == buffer.end() ? -1 : end - buffer.begin();
-}
-
 // The length of the line end at `at`: CR LF together count as one.
 qsizetype EndLength(const QByteArray& buffer, qsizetype at) {
     return buffer[at] == '\r' && at + 1 < buffer.size() && buffer[at + 1] == '\n' ? 2 : 1;
@@ -28,7 +22,7 @@ bool IsSpaceOrTab(char c) {
 
 } // namespace
 
-void SerialLineReader::append(QByteArrayView bytes) {
+void LineReader::append(QByteArrayView bytes) {
     if (m_openEnd && !bytes.isEmpty() && m_buffer.isEmpty() && bytes.front() == '\n') {
         *m_openEnd = "\r\n";
         bytes = bytes.sliced(1);
@@ -39,9 +33,17 @@ void SerialLineReader::append(QByteArrayView bytes) {
     m_buffer.append(bytes);
 }
 
-std::optional<SerialLineReader::Line> SerialLineReader::next() {
+qsizetype LineReader::lineEnd() const {
+    const bool carriageReturn = m_ends == Ends::CarriageReturnOrLineFeed;
+    const auto end = std::find_if(m_buffer.begin(), m_buffer.end(), [carriageReturn](char c) {
+        return c == '\n' || (carriageReturn && c == '\r');
+    });
+    return end == m_buffer.end() ? -1 : end - m_buffer.begin();
+}
+
+std::optional<LineReader::Line> LineReader::next() {
     if (m_discarding) {
-        const qsizetype end = LineEnd(m_buffer);
+        const qsizetype end = lineEnd();
         if (end < 0) {
             m_buffer.clear();
             return std::nullopt;
@@ -49,8 +51,8 @@ std::optional<SerialLineReader::Line> SerialLineReader::next() {
         m_buffer.remove(0, end + EndLength(m_buffer, end));
         m_discarding = false;
     }
-    const qsizetype end = LineEnd(m_buffer);
-    if (end > kMaxSerialLine || (end < 0 && m_buffer.size() > kMaxSerialLine)) {
+    const qsizetype end = lineEnd();
+    if (end > m_maxLength || (end < 0 && m_buffer.size() > m_maxLength)) {
         Line line;
         line.overlong = true;
         if (end < 0) {
@@ -70,7 +72,7 @@ std::optional<SerialLineReader::Line> SerialLineReader::next() {
     return line;
 }
 
-std::shared_ptr<QByteArray> SerialLineReader::take(qsizetype end) {
+std::shared_ptr<QByteArray> LineReader::take(qsizetype end) {
     auto lineEnd = std::make_shared<QByteArray>(m_buffer.mid(end, EndLength(m_buffer, end)));
     m_buffer.remove(0, end + lineEnd->size());
     if (m_buffer.isEmpty() && *lineEnd == "\r") {
