@@ -18,6 +18,7 @@
 #include "SatellitePass.h"
 #include "TrackingRecord.h"
 #include "core/AngleCalibration.h"
+#include "core/AxisProtection.h"
 #include "core/DriveDecision.h"
 #include "core/TrackingAxis.h"
 #include "core/TrackingRate.h"
@@ -144,7 +145,7 @@ public:
                 const double error = m_angle[i] - m_target[i];
                 const core::DriveOrder order = core::DecideDrive(
                     error, core::ComputeDriveTime(error, m_options.interval * 1000));
-                setRelays(i, order.increaseOn ? 1 : order.decreaseOn ? -1 : 0);
+                setRelays(i, core::RelayDirection(order.increaseOn, order.decreaseOn));
                 m_pulseEnd[i].reset();
                 if (order.pulseMs) {
                     m_pulseEnd[i] = now + std::max(*order.pulseMs, 10) / 1000.0;

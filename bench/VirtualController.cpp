@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/AxisProtection.h"
 #include "core/ControllerState.h"
 #include "core/DriveDecision.h"
 #include "core/StartChecks.h"
@@ -212,11 +213,12 @@ void VirtualController::controlStep(double now) {
             continue;
         }
         core::DriveOrder order = core::DecideDrive(driveError, driveTime);
-        const int direction = order.increaseOn ? 1 : order.decreaseOn ? -1 : 0;
+        int direction = core::RelayDirection(order.increaseOn, order.decreaseOn);
         if (!mayDrive(now, i, direction, angle)) {
             order = {};
+            direction = 0;
         }
-        sendRelay(now, i, order.increaseOn ? 1 : order.decreaseOn ? -1 : 0);
+        sendRelay(now, i, direction);
         if (order.pulseMs) {
             m_pulseEnd[i] = now + std::max(*order.pulseMs / 1000.0, kShortestTimerSeconds);
         }
