@@ -179,6 +179,8 @@ void PtyTransport::readOpenings() {
             }
             if ((event->mask & IN_OPEN) != 0 && m_opens++ == 0) {
                 qCInfo(lcRotctld, "client opened %s", qUtf8Printable(m_path));
+                // A client of the fresh terminal may hang it up in its turn, and is mended too.
+                m_reopened = false;
             }
             if ((event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && m_opens > 0 &&
                 --m_opens == 0) {

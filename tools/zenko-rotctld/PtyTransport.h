@@ -80,7 +80,8 @@ private:
     PtyLink* m_link = nullptr;
     // Openings of the follower by clients not yet closed again.
     int m_opens = 0;
-    // The follower was opened anew after a hang-up and has not been read from since.
+    // The follower was opened anew after a hang-up, and no client has opened it or sent a byte
+    // since: a second hang-up then cannot be mended.
     bool m_reopened = false;
     bool m_linked = false;
     QString m_error;
