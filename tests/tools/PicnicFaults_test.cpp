@@ -61,7 +61,8 @@ TEST(PicnicCommandLine, FaultOptions) {
     EXPECT_TRUE(outcome.settings.commands);
     for (const auto& refused :
          {test::Arguments({"--jam", "both"}), test::Arguments({"--restart", "8"}),
-          test::Arguments({"--restart", "-1:8"})}) {
+          test::Arguments({"--restart", "-1:8"}), test::Arguments({"--restart", "86401:8"}),
+          test::Arguments({"--restart", "3:3601"})}) {
         EXPECT_EQ(ParseCommandLine(refused).action, CommandLineOutcome::Action::Fail);
     }
 }

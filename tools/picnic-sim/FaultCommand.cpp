@@ -25,9 +25,6 @@ constexpr FaultName kFaultNames[] = {
      "reading follows the angle"},
 };
 
-// Longer than any demonstration needs, short enough to be a typing error.
-constexpr double kLongestRestartSeconds = 3600.0;
-
 } // namespace
 
 bool AxisFaults::*FaultField(FaultKind kind) {

@@ -16,6 +16,9 @@ class SimulatedBoard;
 enum class FaultKind { Jam, Swap, Freeze };
 bool AxisFaults::*FaultField(FaultKind kind);
 
+// A restart's silence: longer than any demonstration needs, short enough to be a typing error.
+inline constexpr double kLongestRestartSeconds = 3600.0;
+
 // "az" or "el".
 std::optional<Axis> ParseAxisName(const QString& text);
 

@@ -98,10 +98,15 @@ QString SetFault(const QString& value, RotatorParameters& model, FaultKind kind)
     return {};
 }
 
+// A day: a restart that late is no demonstration's.
+constexpr double kLatestRestartSeconds = 86400.0;
+
 QString SetRestart(const QString& value, PicnicSettings& settings) {
     const auto times = ParsePair(value);
-    if (!times || times->first < 0.0 || times->second < 0.0) {
-        return QStringLiteral("expects AFTER:FOR, seconds of at least 0");
+    // Beyond these the timers' milliseconds would overflow and the restart never come.
+    if (!times || times->first < 0.0 || times->first > kLatestRestartSeconds ||
+        times->second < 0.0 || times->second > kLongestRestartSeconds) {
+        return QStringLiteral("expects AFTER:FOR, AFTER 0 to 86400 seconds, FOR 0 to 3600");
     }
     settings.restart = PicnicSettings::Restart{times->first, times->second};
     return {};
@@ -343,11 +348,12 @@ QString HelpText() {
         "                           as relays or a potentiometer wired the wrong way round\n"
         "  --freeze-reading AXIS    the axis's ADC reads the count it has at start, exactly,\n"
         "                           while the axis turns, as a broken wiper would\n"
-        "  --restart AFTER:FOR      AFTER seconds after start the board restarts: its relays\n"
-        "                           drop, it ignores every datagram for FOR seconds, then it\n"
-        "                           answers with its I/O directions forgotten, so that a relay\n"
-        "                           does nothing until the controller sends its I/O-direction\n"
-        "                           command (02 06 0N for bit N) again\n"
+        "  --restart AFTER:FOR      AFTER seconds after start (up to 86400) the board restarts:\n"
+        "                           its relays drop, it ignores every datagram for FOR seconds\n"
+        "                           (up to 3600), then it answers with its I/O directions\n"
+        "                           forgotten, so that a relay does nothing until the\n"
+        "                           controller sends its I/O-direction command (02 06 0N for\n"
+        "                           bit N) again\n"
         "  --commands               read commands from standard input, one per line (below)\n"
         "  --history N              keep the latest N datagrams in memory (default 20000);\n"
         "                           older ones are only counted\n"
