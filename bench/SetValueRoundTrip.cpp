@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -25,11 +24,11 @@
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QProcess>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include "BenchSupport.h"
+#include "picnic-sim/CommandInput.h"
 #include "picnic-sim/PicnicSimulator.h"
 #include "platform/Formats.h"
 #include "setvalue-send/SetValueSendCommandLine.h"
@@ -266,37 +265,6 @@ std::vector<std::uint16_t> ParsePorts(const std::optional<QByteArray>& line) {
 
 // --- the children
 
-// Ends the application when standard input closes (the parent is done or gone) and hands each
-// complete line to `onLine`.
-class StandardInput : public QObject {
-public:
-    explicit StandardInput(std::function<void(const QByteArray&)> onLine)
-        : m_onLine(std::move(onLine)), m_notifier(STDIN_FILENO, QSocketNotifier::Read) {
-        QObject::connect(&m_notifier, &QSocketNotifier::activated, this, [this] { read(); });
-    }
-
-private:
-    void read() {
-        char buffer[256];
-        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (size <= 0) {
-            m_notifier.setEnabled(false);
-            QCoreApplication::quit();
-            return;
-        }
-        m_pending.append(buffer, size);
-        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-            const QByteArray line = m_pending.left(end).trimmed();
-            m_pending.remove(0, end + 1);
-            m_onLine(line);
-        }
-    }
-
-    std::function<void(const QByteArray&)> m_onLine;
-    QSocketNotifier m_notifier;
-    QByteArray m_pending;
-};
-
 int ServeEchoBlocking() {
     bench::PortPicker ports;
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -360,7 +328,10 @@ int ServeEchoOnEventLoop() {
             socket.writeDatagram(datagram.makeReply(datagram.data()));
         }
     });
-    const StandardInput input([](const QByteArray&) {});
+    // The child ends when its standard input closes: the parent is done or gone.
+    const picnic::CommandInput input;
+    QObject::connect(&input, &picnic::CommandInput::ended, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
     QTimer::singleShot(kChildLifetimeMs, QCoreApplication::instance(), &QCoreApplication::quit);
     bench::PrintLine(QLatin1String("ports ") + platform::FormatInteger(port));
     return QCoreApplication::exec();
@@ -440,10 +411,13 @@ int ServeController(bool allowList) {
                           controller.messages());
         return 1;
     }
-    const StandardInput input([&pulses](const QByteArray& line) {
-        if (line == "mark") {
+    const picnic::CommandInput input;
+    QObject::connect(&input, &picnic::CommandInput::ended, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
+    QObject::connect(&input, &picnic::CommandInput::line, &input, [&pulses](const QString& line) {
+        if (line.trimmed() == QLatin1String("mark")) {
             pulses.mark();
-        } else if (line == "report") {
+        } else if (line.trimmed() == QLatin1String("report")) {
             bench::PrintLine(
                 QLatin1String("report ") +
                 bench::FormatSummary(bench::Summarize(pulses.errors()), QStringLiteral("ms"), 3));

@@ -58,6 +58,7 @@ void CommandInput::stop() {
     m_notifier->setEnabled(false);
     m_notifier->deleteLater();
     m_notifier = nullptr;
+    emit ended();
 }
 
 } // namespace zenko::picnic

@@ -9,7 +9,7 @@ class QSocketNotifier;
 namespace zenko::picnic {
 
 // The lines of the standard input, each delivered in the event loop as it is completed. Reading
-// stops at the end of the input (or a failed read), after its last line.
+// stops at the end of the input (or a failed read), after its last line, and says so.
 class CommandInput : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +20,7 @@ public:
 
 signals:
     void line(const QString& text);
+    void ended();
 
 private:
     void readAvailable();
